@@ -1,0 +1,142 @@
+#pragma once
+// A small RAII layer over Firebird's classic C interface. The program speaks
+// SQL dialect 1 with the client character set WIN1251; every text crosses
+// into and out of the server here and nowhere else.
+#include <ibase.h>
+
+#include <QByteArray>
+#include <QString>
+#include <QVariant>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+namespace fb {
+
+// An error of the database server or of the client library. what() carries
+// the server's own text, as the user is shown it.
+class Error : public std::runtime_error {
+ public:
+  Error(const QString &text, long sqlcode = 0);
+  QString text() const { return text_; }
+  long sqlcode() const { return sqlcode_; }
+
+ private:
+  QString text_;
+  long sqlcode_;
+};
+
+// Text that has no Windows-1251 form; raised before anything is written.
+class EncodingError : public Error {
+ public:
+  explicit EncodingError(const QString &text);
+};
+
+// Windows-1251 bytes of a text; throws EncodingError for characters with no code.
+QByteArray toWin1251(const QString &s);
+QString fromWin1251(const QByteArray &b);
+QString fromWin1251(const char *data, int len);
+
+// Prepares the process to open database files in place (embedded): a private
+// Firebird root whose engine runs in SuperClassic mode, so that the program
+// and zv-admin may have one register file open at the same time. Idempotent;
+// called by Database::connect before the first attach.
+void prepareEmbeddedEngine();
+
+class Database {
+ public:
+  Database() = default;
+  ~Database();
+  Database(const Database &) = delete;
+  Database &operator=(const Database &) = delete;
+
+  // "host:/path/file.fdb" for a server, a plain path for the embedded engine.
+  QString databaseName;
+  QString userName = QStringLiteral("SYSDBA");
+  QString password;
+
+  void connect();
+  void disconnect();  // rolls nothing back: the owner commits first
+  bool connected() const { return handle_ != 0; }
+  isc_db_handle *handle() { return &handle_; }
+
+  // Creates a new database file (dialect 1, default character set WIN1251).
+  static void create(const QString &name, const QString &user, const QString &password);
+  // True when the name names a server ("host:path"), not a local file.
+  static bool isRemote(const QString &name);
+
+ private:
+  isc_db_handle handle_ = 0;
+};
+
+class Transaction {
+ public:
+  explicit Transaction(Database &db) : db_(db) {}
+  ~Transaction();
+  Transaction(const Transaction &) = delete;
+  Transaction &operator=(const Transaction &) = delete;
+
+  // read committed, record versions, no wait
+  void start();
+  void commit();
+  void commitRetaining();
+  void rollback();
+  bool active() const { return handle_ != 0; }
+  // Starts the transaction when it is not active.
+  void ensure() {
+    if (!active()) start();
+  }
+  isc_tr_handle *handle() { return &handle_; }
+  Database &database() { return db_; }
+
+ private:
+  Database &db_;
+  isc_tr_handle handle_ = 0;
+};
+
+// Values come back as QVariant: invalid for NULL, int for SMALLINT and
+// INTEGER, qlonglong for BIGINT, double for floating columns and scaled
+// numbers, QDateTime (Qt::UTC spec, no time zone meaning) for DATE and
+// TIMESTAMP, QString for CHAR (padded as stored), VARCHAR and text BLOBs.
+// Parameters take the same kinds; a double is also accepted for a date
+// column and is read as a register day number.
+class Statement {
+ public:
+  Statement(Database &db, Transaction &tr);
+  ~Statement();
+  Statement(const Statement &) = delete;
+  Statement &operator=(const Statement &) = delete;
+
+  void prepare(const QString &sql);
+  bool prepared() const { return handle_ != 0; }
+  QString sql() const { return sql_; }
+  int paramCount() const;
+  // Runs the prepared statement; for a select, rows are then read with fetch().
+  void execute(const std::vector<QVariant> &params = {});
+  bool fetch();  // false after the last row
+  void closeCursor();
+  bool isSelect() const { return isSelect_; }
+
+  int columnCount() const;
+  QString columnName(int i) const;  // alias as the server reports it, upper case
+  int columnIndex(const QString &name) const;  // case-blind, -1 when absent
+  QVariant value(int i) const;
+  std::vector<QVariant> row() const;
+  long rowsAffected() const;
+
+ private:
+  struct Impl;
+  Database &db_;
+  Transaction &tr_;
+  isc_stmt_handle handle_ = 0;
+  QString sql_;
+  bool isSelect_ = false;
+  bool cursorOpen_ = false;
+  std::unique_ptr<Impl> impl_;
+  void freeHandle();
+};
+
+// Runs one statement that returns no rows.
+void execute(Database &db, Transaction &tr, const QString &sql, const std::vector<QVariant> &params = {});
+
+}  // namespace fb

@@ -1,0 +1,19 @@
+#pragma once
+// "--name value" options of the subcommands.
+#include <QMap>
+#include <QStringList>
+
+struct ParsedOptions {
+  QMap<QString, QString> values;
+  QStringList positional;
+  QString error;  // non-empty on an unknown or incomplete option
+  QString get(const QString &name, const QString &fallback = QString()) const { return values.value(name, fallback); }
+  bool has(const QString &name) const { return values.contains(name); }
+};
+
+// known: option names without the dashes, each taking one value.
+ParsedOptions parseOptions(const QStringList &args, const QStringList &known);
+
+// Database credentials from the standard Firebird variables.
+QString envUser();
+QString envPassword();

@@ -1,0 +1,51 @@
+#include <QFileInfo>
+
+#include "Commands.h"
+#include "Install.h"
+#include "Options.h"
+
+int cmdCreate(const QStringList &args, QTextStream &out, QTextStream &err) {
+  const ParsedOptions o = parseOptions(args, {QStringLiteral("database"), QStringLiteral("admin"),
+                                              QStringLiteral("password")});
+  if (!o.error.isEmpty() || !o.has(QStringLiteral("database")) || !o.positional.isEmpty()) {
+    if (!o.error.isEmpty()) err << o.error << "\n";
+    err << "usage: zv-admin create --database PATH [--admin LOGIN] [--password P]\n";
+    return 2;
+  }
+  zv::InstallOptions opt;
+  opt.database = o.get(QStringLiteral("database"));
+  if (!fb::Database::isRemote(opt.database)) opt.database = QFileInfo(opt.database).absoluteFilePath();
+  opt.dbUser = envUser();
+  opt.dbPassword = envPassword();
+  opt.adminLogin = o.get(QStringLiteral("admin"), QStringLiteral("admin"));
+  opt.adminPassword = o.get(QStringLiteral("password"));
+  const bool generated = opt.adminPassword.isEmpty();
+  const QString pw = zv::createRegister(opt);
+  out << "created " << opt.database << "\n";
+  out << "administrator: " << opt.adminLogin << "\n";
+  if (generated) out << "password: " << pw << "\n";
+  return 0;
+}
+
+int cmdUser(const QStringList &args, QTextStream &out, QTextStream &err) {
+  const ParsedOptions o =
+      parseOptions(args, {QStringLiteral("database"), QStringLiteral("login"), QStringLiteral("name"),
+                          QStringLiteral("role"), QStringLiteral("password")});
+  if (!o.error.isEmpty() || !o.has(QStringLiteral("database")) || !o.has(QStringLiteral("login")) ||
+      !o.has(QStringLiteral("name")) || !o.has(QStringLiteral("role")) || !o.positional.isEmpty()) {
+    if (!o.error.isEmpty()) err << o.error << "\n";
+    err << "usage: zv-admin user --database PATH --login L --name NAME --role ROLE [--password P]\n";
+    return 2;
+  }
+  fb::Database db;
+  db.databaseName = o.get(QStringLiteral("database"));
+  db.userName = envUser();
+  db.password = envPassword();
+  db.connect();
+  fb::Transaction tr(db);
+  const int id = zv::putUser(db, tr, o.get(QStringLiteral("login")), o.get(QStringLiteral("name")),
+                             o.get(QStringLiteral("role")), o.get(QStringLiteral("password")));
+  db.disconnect();
+  out << "user " << o.get(QStringLiteral("login")) << " id " << id << "\n";
+  return 0;
+}

@@ -1,0 +1,41 @@
+// zv-admin: setting up and looking after a register from the command line.
+#include <QCoreApplication>
+#include <QTextStream>
+#include <cstdio>
+
+#include "Commands.h"
+#include "Fb.h"
+
+namespace {
+int usage(QTextStream &err) {
+  err << "usage: zv-admin COMMAND [OPTIONS]\n"
+         "commands:\n"
+         "  create --database PATH [--admin LOGIN] [--password P]\n"
+         "  user --database PATH --login L --name NAME --role ROLE [--password P]\n"
+         "  egn NUMBER...\n";
+  return 2;
+}
+}  // namespace
+
+int main(int argc, char **argv) {
+  QCoreApplication app(argc, argv);
+  QTextStream out(stdout);
+  QTextStream err(stderr);
+  QStringList args = app.arguments().mid(1);
+  if (args.isEmpty()) return usage(err);
+  const QString cmd = args.takeFirst();
+  try {
+    if (cmd == QLatin1String("egn")) return cmdEgn(args, out, err);
+    if (cmd == QLatin1String("create")) return cmdCreate(args, out, err);
+    if (cmd == QLatin1String("user")) return cmdUser(args, out, err);
+  } catch (const fb::Error &e) {
+    out.flush();
+    err << "zv-admin " << cmd << ": " << e.text() << "\n";
+    return 1;
+  } catch (const std::exception &e) {
+    out.flush();
+    err << "zv-admin " << cmd << ": " << e.what() << "\n";
+    return 1;
+  }
+  return usage(err);
+}
