@@ -1,0 +1,601 @@
+#include "MainForm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabBar>
+#include <QTableView>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "AboutForm.h"
+#include "DataModule.h"
+#include "Dialogs.h"
+#include "History.h"
+#include "IniFile.h"
+#include "LoginCall.h"
+#include "Session.h"
+#include "SqlText.h"
+
+TMainForm *MainForm = nullptr;
+
+const QString kNoRights = QStringLiteral("Потребителят не разполага с достатъчно права");
+
+namespace {
+const QString kSearchCaption = QStringLiteral("Търсене");
+const QString kRankingCaption = QStringLiteral("Класиране");
+const QString kInvalidCaption = QStringLiteral("Невалидни ЕГН-та");
+const QString kErrorCaption = QStringLiteral("Грешка");
+}  // namespace
+
+int AccessLevelOfRole(const QString &role) {
+  if (role == QLatin1String("USER1")) return 1;
+  if (role == QLatin1String("USER2")) return 2;
+  if (role == QLatin1String("USER3")) return 3;
+  if (role == QLatin1String("USER4")) return 4;
+  if (role == QLatin1String("USER6")) return 6;
+  return 0;
+}
+
+// ------------------------------------------------------------ grid model
+
+MainGridModel::MainGridModel(QObject *parent) : QAbstractTableModel(parent) {}
+
+const QList<MainGridModel::Column> &MainGridModel::columns() {
+  static const QList<Column> cols = {
+      {QStringLiteral("CARD_ID"), QStringLiteral("  №")},
+      {QStringLiteral("REG_NUM"), QStringLiteral("Рег.номер")},
+      {QStringLiteral("REGDATE"), QStringLiteral("Рег.дата")},
+      {QStringLiteral("NAME"), QStringLiteral("Име")},
+      {QStringLiteral("EGN"), QStringLiteral("ЕГН")},
+      {QStringLiteral("ADRESS"), QStringLiteral("Адрес")},
+      {QStringLiteral("ADRESS_DATE"), QStringLiteral("Адр.Рег.Дата")},
+      {QStringLiteral("Stat"), QStringLiteral("Статус")},
+      {QStringLiteral("grupa1"), QStringLiteral("Група")},
+      {QStringLiteral("GRUPA_DATE"), QStringLiteral("от дата")},
+      {QStringLiteral("group_2"), QStringLiteral("Подгрупа")},
+      {QStringLiteral("KIDS"), QStringLiteral("Деца до 18г")},
+      {QStringLiteral("CLASSINFO"), QStringLiteral("Данни за последно класиране")},
+      {QStringLiteral("POINTS"), QStringLiteral("Точки от класиране")},
+      {QStringLiteral("INV_PROC"), QStringLiteral("Процент на инвалидност")},
+      {QStringLiteral("INV_DATE"), QStringLiteral("Валидно до")},
+      {QStringLiteral("TELK_NUM"), QStringLiteral("Експертно решение на ТЕЛК")},
+      {QStringLiteral("DOC_IDTXT"), QStringLiteral("номер на заявление")},
+      {QStringLiteral("LASTDEK_ID"), QStringLiteral("Номер на последно подадена декларация")},
+      {QStringLiteral("LASTDEK_DATE"), QStringLiteral("дата на последно подадена декларация")},
+      {QStringLiteral("PROT_ID"), QStringLiteral("номер на протокол")},
+  };
+  return cols;
+}
+
+int MainGridModel::rowCount(const QModelIndex &parent) const {
+  if (parent.isValid() || !DataModule1 || !DataModule1->MainQuery.active()) return 0;
+  return DataModule1->MainQuery.recordCount();
+}
+
+int MainGridModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : columns().size(); }
+
+QVariant MainGridModel::data(const QModelIndex &index, int role) const {
+  if (!index.isValid() || !DataModule1) return QVariant();
+  if (role == Qt::DisplayRole) return DataModule1->displayText(index.row(), columns()[index.column()].field);
+  return QVariant();
+}
+
+QVariant MainGridModel::headerData(int section, Qt::Orientation o, int role) const {
+  if (o == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < columns().size())
+    return columns()[section].title;
+  return QVariant();
+}
+
+void MainGridModel::reset() {
+  beginResetModel();
+  endResetModel();
+}
+
+// ------------------------------------------------------------ window
+
+TMainForm::TMainForm(QWidget *parent) : QMainWindow(parent) {
+  if (!MainForm) MainForm = this;
+  setObjectName(QStringLiteral("MainForm"));
+  setWindowTitle(QStringLiteral("Куорин Зелво"));
+  setMinimumSize(760, 379);
+  openDocument = [](const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+  quitApplication = [this] {
+    close();
+    QCoreApplication::quit();
+  };
+  buildLayout();
+  buildActions();
+}
+
+TMainForm::~TMainForm() {
+  if (MainForm == this) MainForm = nullptr;
+}
+
+void TMainForm::buildLayout() {
+  auto *central = new QWidget(this);
+  auto *v = new QVBoxLayout(central);
+
+  GroupBox3 = new QGroupBox(QStringLiteral("Търсене"), central);
+  GroupBox3->setObjectName(QStringLiteral("GroupBox3"));
+  auto *sl = new QHBoxLayout(GroupBox3);
+  sl->addStretch(1);
+  sbSearch = new QPushButton(QStringLiteral("Търсене"), GroupBox3);
+  sbSearch->setObjectName(QStringLiteral("sbSearch"));
+  sbSearch->setToolTip(QStringLiteral("Търси по избраните критерии"));
+  connect(sbSearch, &QPushButton::clicked, this, &TMainForm::sbSearchClick);
+  sl->addWidget(sbSearch);
+  v->addWidget(GroupBox3);
+
+  GroupBox1 = new QGroupBox(QStringLiteral("Списък на картотеката"), central);
+  GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+  auto *gl = new QVBoxLayout(GroupBox1);
+  FamilyGrid = new QTableView(GroupBox1);
+  FamilyGrid->setObjectName(QStringLiteral("FamilyGrid"));
+  model_ = new MainGridModel(this);
+  FamilyGrid->setModel(model_);
+  FamilyGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  FamilyGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
+  FamilyGrid->setSelectionMode(QAbstractItemView::SingleSelection);
+  FamilyGrid->verticalHeader()->setVisible(false);
+  FamilyGrid->verticalHeader()->setDefaultSectionSize(20);
+  FamilyGrid->installEventFilter(this);
+  connect(FamilyGrid, &QTableView::doubleClicked, this, [this] { FamilyGridDblClick(); });
+  connect(FamilyGrid, &QTableView::clicked, this, [this] { FamilyGridCellClick(); });
+  gl->addWidget(FamilyGrid, 1);
+  TabSet1 = new QTabBar(GroupBox1);
+  TabSet1->setObjectName(QStringLiteral("TabSet1"));
+  TabSet1->setShape(QTabBar::RoundedSouth);
+  TabSet1->addTab(QStringLiteral("Всички"));
+  TabSet1->addTab(kSearchCaption);
+  connect(TabSet1, &QTabBar::currentChanged, this, [this](int idx) {
+    if (inTabChange_) return;
+    if (!TabSet1Change(idx)) {
+      inTabChange_ = true;
+      TabSet1->setCurrentIndex(prevTab_);
+      inTabChange_ = false;
+    } else {
+      prevTab_ = TabSet1->currentIndex();
+    }
+  });
+  gl->addWidget(TabSet1);
+  v->addWidget(GroupBox1, 1);
+  setCentralWidget(central);
+
+  auto *sb = new QStatusBar(this);
+  sb->setObjectName(QStringLiteral("StatusBar1"));
+  panel0_ = new QLabel(sb);
+  panel0_->setObjectName(QStringLiteral("StatusPanel0"));
+  panel0_->setFixedWidth(150);
+  panel1_ = new QLabel(sb);
+  panel1_->setObjectName(QStringLiteral("StatusPanel1"));
+  panel1_->setFixedWidth(50);
+  sb->addWidget(panel0_);
+  sb->addWidget(panel1_);
+  setStatusBar(sb);
+}
+
+void TMainForm::buildActions() {
+  auto *menu = new QMenuBar(this);
+  menu->setObjectName(QStringLiteral("MainMenu1"));
+  setMenuBar(menu);
+  ToolBar = new QToolBar(QStringLiteral("ToolBar"), this);
+  ToolBar->setObjectName(QStringLiteral("ToolBar"));
+  ToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  ToolBar->setIconSize(QSize(50, 50));
+  ToolBar->setMovable(false);
+  addToolBar(ToolBar);
+
+  const auto make = [this](const char *name, const QString &caption, const QString &hint, QKeySequence key,
+                           void (TMainForm::*slot)()) {
+    auto *a = new QAction(caption, this);
+    a->setObjectName(QString::fromLatin1(name));
+    if (!hint.isEmpty()) {
+      a->setToolTip(hint);
+      a->setStatusTip(hint);
+    }
+    if (!key.isEmpty()) a->setShortcut(key);
+    if (slot) connect(a, &QAction::triggered, this, slot);
+    return a;
+  };
+  const auto tool = [&](const char *name, const QString &caption, const QString &hint, QStyle::StandardPixmap pix,
+                        void (TMainForm::*slot)()) {
+    QAction *a = make(name, caption, hint, QKeySequence(), slot);
+    a->setIcon(style()->standardIcon(pix));
+    ToolBar->addAction(a);
+    if (QWidget *w = ToolBar->widgetForAction(a)) w->setObjectName(QString::fromLatin1(name));
+    return a;
+  };
+
+  // Toolbar, left to right.
+  tool("tbRegister", QStringLiteral("Регистрация"), QStringLiteral("Регистриране на нов картон"),
+       QStyle::SP_FileIcon, &TMainForm::tbRegisterClick);
+  tool("tbModify", QStringLiteral("Актуализация"), QStringLiteral("Актуализиране на картон"),
+       QStyle::SP_FileDialogDetailedView, &TMainForm::tbModifyClick);
+  tool("tbRefresh", QStringLiteral("Опресняване"), QStringLiteral("Опресняване на списъка"), QStyle::SP_BrowserReload,
+       &TMainForm::tbRefreshClick);
+  const QString rankHint = QStringLiteral("Извеждане на класиране с опресняване на данни съгласно днешна дата");
+  tool("tbStatus", QStringLiteral("Класиране"), rankHint, QStyle::SP_FileDialogListView, &TMainForm::tbStatusClick);
+  const QString listHint = QStringLiteral("Справка за данните в картотеката");
+  tbSpravka_ = tool("tbSpravka", QStringLiteral("Справка"), listHint, QStyle::SP_FileDialogContentsView,
+                    &TMainForm::tbSpravkaClick);
+  tool("ToolButton1", QStringLiteral("За програмата"), QStringLiteral("За Куорин Зелво"),
+       QStyle::SP_MessageBoxInformation, &TMainForm::mAboutClick);
+  tool("tbExit", QStringLiteral("Изход"), QStringLiteral("Изход от програмата"), QStyle::SP_DialogCloseButton,
+       &TMainForm::tbExitClick);
+
+  // "Системни"
+  QMenu *n12 = menu->addMenu(QStringLiteral("Системни"));
+  n12->setObjectName(QStringLiteral("N12"));
+  n12->addAction(make("mNoms", QStringLiteral("Номенклатури..."), QString(), {}, &TMainForm::mNomsClick));
+  n12->addAction(make("mOptions", QStringLiteral("Настройки..."), QString(), QKeySequence(Qt::Key_F11),
+                      &TMainForm::mOptionsClick));
+  QAction *mUsers = make("mUsers", QStringLiteral("Управление на достъпа"), QString(), {}, nullptr);
+  mUsers->setEnabled(false);
+  n12->addAction(mUsers);
+  n12->addAction(make("mPassChange", QStringLiteral("Промяна на паролата"), QString(), {},
+                      &TMainForm::mPassChangeClick));
+  n12->addSeparator();
+  n12->addAction(make("N10", QStringLiteral("Изход"), QStringLiteral("Изход от програмата"),
+                      QKeySequence(Qt::Key_F12), &TMainForm::tbExitClick));
+
+  // "Картотека"
+  QMenu *n1 = menu->addMenu(QStringLiteral("Картотека"));
+  n1->setObjectName(QStringLiteral("N1"));
+  n1->addAction(make("mRegister", QStringLiteral("Регистрация"), QStringLiteral("Регистриране на нов картон"),
+                     QKeySequence(Qt::Key_F2), &TMainForm::tbRegisterClick));
+  n1->addAction(make("mModify", QStringLiteral("Актуализация"), QStringLiteral("Актуализиране на картон"),
+                     QKeySequence(Qt::Key_F3), &TMainForm::tbModifyClick));
+  // The search item is hidden; its key F4 stays active through a window short-cut.
+  QAction *n4 = make("N4", QStringLiteral("Търсене"), QStringLiteral("Търси по избраните критерии"), {}, nullptr);
+  n4->setVisible(false);
+  n1->addAction(n4);
+  auto *f4 = new QShortcut(QKeySequence(Qt::Key_F4), this);
+  f4->setObjectName(QStringLiteral("N4Shortcut"));
+  connect(f4, &QShortcut::activated, this, &TMainForm::sbSearchClick);
+  for (const auto &[name, caption] : {std::pair{"N5", QStringLiteral("Закриване")},
+                                      std::pair{"N6", QStringLiteral("Спиране")},
+                                      std::pair{"N15", QStringLiteral("Сортиране...")}}) {
+    QAction *a = make(name, caption, QString(), {}, nullptr);
+    a->setVisible(false);
+    n1->addAction(a);
+  }
+  QAction *n11 = make("N11", QStringLiteral("Изтриване"), QString(), {}, nullptr);
+  n11->setEnabled(false);
+  n1->addAction(n11);
+  n1->addSeparator();
+  n1->addAction(make("N16", QStringLiteral("Опресняване"), QStringLiteral("Опресняване на списъка"),
+                     QKeySequence(Qt::Key_F5), &TMainForm::tbRefreshClick));
+
+  // "Справки"
+  QMenu *n7 = menu->addMenu(QStringLiteral("Справки"));
+  n7->setObjectName(QStringLiteral("N7"));
+  QAction *mKart = make("mKart", QStringLiteral("Справки Картотека"), QString(), {}, nullptr);
+  mKart->setEnabled(false);
+  n7->addAction(mKart);
+  n7->addAction(make("mSlBel", QStringLiteral("Сл. Бележка"), QString(), QKeySequence(Qt::Key_F6),
+                     &TMainForm::mSlBelClick));
+  n7->addAction(make("mList", QStringLiteral("Списък"), listHint, QKeySequence(Qt::Key_F7),
+                     &TMainForm::tbSpravkaClick));
+  n7->addAction(make("mClass", QStringLiteral("Класиране..."), rankHint, QKeySequence(Qt::Key_F8),
+                     &TMainForm::tbStatusClick));
+  n7->addAction(make("mInvalid", QStringLiteral("Невалидни ЕГН-та"), QString(), QKeySequence(Qt::Key_F9),
+                     &TMainForm::mInvalidClick));
+  n7->addAction(make("mLBDNames", QStringLiteral("Имена от ЛБД..."), QString(), QKeySequence(Qt::Key_F10),
+                     &TMainForm::mLBDNamesClick));
+  n7->addAction(make("loginf", QStringLiteral("История на действията"), QString(), {}, &TMainForm::loginfClick));
+
+  // "Помощ"
+  QMenu *n14 = menu->addMenu(QStringLiteral("Помощ"));
+  n14->setObjectName(QStringLiteral("N14"));
+  n14->addAction(make("mAbout", QStringLiteral("За програмата"), QStringLiteral("За Куорин Зелво"),
+                      QKeySequence(Qt::Key_F1), &TMainForm::mAboutClick));
+  n14->addAction(make("hlpbtn", QStringLiteral("Помощ"), QString(), {}, &TMainForm::hlpbtnClick));
+}
+
+void TMainForm::guarded(const std::function<void()> &fn) {
+  try {
+    fn();
+  } catch (const fb::Error &e) {
+    Dialogs::message(e.text(), QApplication::applicationName(), Dialogs::Icon::Error);
+  } catch (const std::exception &e) {
+    Dialogs::message(QString::fromLocal8Bit(e.what()), QApplication::applicationName(), Dialogs::Icon::Error);
+  }
+}
+
+bool TMainForm::refuseUnless(bool allowed) {
+  if (!allowed) Dialogs::message(kNoRights, kErrorCaption, Dialogs::Icon::Error);
+  return !allowed;
+}
+
+// ------------------------------------------------------------ start of work
+
+void TMainForm::showEvent(QShowEvent *e) {
+  QMainWindow::showEvent(e);
+  if (!started_) {
+    started_ = true;
+    FormShow();
+  }
+}
+
+void TMainForm::FormShow() {
+  started_ = true;
+  TLogInfoRec *rec = LoginRecord();
+  if (!rec || !DataModule1) return;
+  connect(DataModule1, &TDataModule1::mainQueryOpened, this, &TMainForm::afterMainQueryOpened,
+          Qt::UniqueConnection);
+  // 1. Dates become text as dd.mm.yyyy and hh:mm:ss throughout (see ZvDate).
+  QLocale::setDefault(QLocale(QLocale::Bulgarian, QLocale::Bulgaria));
+  // 2.-4. Connection parameters from the login record, the list lines, connect.
+  SearchFilter = QStringLiteral("and P.PERSON_TYPE = 0 ");
+  OrderLine = QStringLiteral(" order by Reg_Num");
+  RankingOrder.clear();
+  try {
+    DataModule1->connectTo(rec->dbPath(), rec->dbUser(), rec->dbPassword());
+  } catch (const fb::Error &e) {
+    Dialogs::message(e.text(), QApplication::applicationName(), Dialogs::Icon::Error);
+    return;
+  }
+  guarded([&] {
+    // 5.-6.
+    zv::Session &s = zv::session();
+    s.LoginName = rec->loginName();
+    s.CurrentUserName = rec->userName();
+    AccessLevel = AccessLevelOfRole(rec->role());
+    // 7.
+    IniFile ini(SettingsFilePath());
+    if (!ini.writeString(QStringLiteral("User"), QStringLiteral("lastuser"), s.LoginName))
+      Dialogs::message(SettingsFileError(SettingsFilePath()), QApplication::applicationName(),
+                       Dialogs::Icon::Warning);
+    // 8. The search lists and the status menu are filled by their own panels.
+    // 9.
+    DataModule1->setMainLines(SearchFilter, OrderLine);
+    // 10.
+    zv::Query &q = DataModule1->TempQuery;
+    q.close();
+    q.SQL = QStringList{QStringLiteral("select * from users where name = ") + zv::sqlQuote(s.CurrentUserName)};
+    q.open();
+    const zv::Field id = q.isEmpty() ? zv::Field() : q.fieldByName(QStringLiteral("USER_ID"));
+    if (!id.isNull()) {
+      s.CurrentUserId = QString::number(id.asInteger());
+      q.close();
+      zv::LogAction(s.CurrentUserId.toInt(), QStringLiteral("SYSTEM"),
+                    QStringLiteral("Влизане на потребител с име ") + s.CurrentUserName);
+      FamilyGrid->setColumnHidden(10, false);
+      FamilyGrid->setColumnHidden(13, true);
+    } else {
+      q.close();
+      Dialogs::message(
+          QStringLiteral("На потребителя не са предоставени коректни права! Моля предупредете администратора!"),
+          QApplication::applicationName(), Dialogs::Icon::Error);
+      quitApplication();
+    }
+  });
+}
+
+void TMainForm::tbExitClick() {
+  guarded([&] {
+    if (DataModule1 && DataModule1->Database.connected())
+      zv::LogAction(zv::session().CurrentUserId.toInt(), QStringLiteral("SYSTEM"),
+                    QStringLiteral("Излизане на потребител с име ") + zv::session().CurrentUserName);
+  });
+  FreeLoginRecord();
+  guarded([&] {
+    if (DataModule1) DataModule1->disconnectCommitting();
+  });
+  quitApplication();
+}
+
+void TMainForm::closeEvent(QCloseEvent *e) {
+  // Closing by the close box writes no logout entry, but the work of the
+  // open transaction is committed, never lost.
+  guarded([&] {
+    if (DataModule1 && DataModule1->Database.connected()) DataModule1->disconnectCommitting();
+  });
+  QMainWindow::closeEvent(e);
+}
+
+// ------------------------------------------------------------ list
+
+void TMainForm::afterMainQueryOpened(int count) {
+  model_->reset();
+  if (count > 0) setCurrentRow(0);
+  panel0_->setText(QString::number(count) + QStringLiteral(" записа"));
+}
+
+void TMainForm::openMainQuery() {
+  DataModule1->MainQuery.close();
+  model_->reset();
+  DataModule1->MainQuery.open();
+}
+
+int TMainForm::currentRow() const {
+  const QModelIndex i = FamilyGrid->currentIndex();
+  return i.isValid() ? i.row() : (model_->rowCount() > 0 ? 0 : -1);
+}
+
+void TMainForm::setCurrentRow(int row) {
+  if (row < 0 || row >= model_->rowCount()) return;
+  FamilyGrid->setCurrentIndex(model_->index(row, FamilyGrid->currentIndex().isValid()
+                                                     ? FamilyGrid->currentIndex().column()
+                                                     : 1));
+  DataModule1->MainQuery.setRecNo(row);
+}
+
+int TMainForm::currentRegNum() const {
+  const int row = currentRow();
+  if (row < 0 || !DataModule1->MainQuery.active()) return -1;
+  const QVariant v = DataModule1->MainQuery.value(row, QStringLiteral("REG_NUM"));
+  return v.isValid() ? v.toInt() : -1;
+}
+
+bool TMainForm::TabSet1Change(int newTab) {
+  bool allowed = true;
+  zv::Query &mq = DataModule1->MainQuery;
+  const int leaving = prevTab_;
+  guarded([&] {
+    // 1. the search tab with a search in force
+    if (newTab == 1 && TabSet1->tabText(1) != kSearchCaption) {
+      try {
+        mq.close();
+        mq.SQL[1] = SearchFilter;
+        model_->reset();
+        mq.open();
+      } catch (const fb::Error &e) {
+        Dialogs::message(e.text(), kErrorCaption, Dialogs::Icon::Error);
+        mq.close();
+        mq.SQL[1] = leaving == 0 ? QString() : QStringLiteral("and c.status=0");
+        mq.setFiltered(false);
+        model_->reset();
+        mq.open();
+        allowed = false;
+      }
+    }
+    // 2. all cards
+    if (newTab == 0 || TabSet1->tabText(1) == kSearchCaption) {
+      mq.close();
+      mq.setFiltered(false);
+      mq.SQL[1] = QStringLiteral("and person_type=0");
+      mq.SQL[2] = QStringLiteral("order by REG_NUM");
+      model_->reset();
+      mq.open();
+    }
+    // 3. the ranking tab, or leaving the third tab
+    if (newTab == 2) {
+      if (TabSet1->count() > 2 && TabSet1->tabText(2) == kRankingCaption) {
+        mq.close();
+        mq.setFiltered(false);
+        mq.SQL[1] = QStringLiteral("and person_type=0 and c.status=1 and c.grupa<>0");
+        mq.SQL[2] = RankingOrder;
+        model_->reset();
+        mq.open();
+        tbSpravka_->setText(QStringLiteral("Отпечатване"));
+      }
+    } else {
+      if (TabSet1->count() > 2) {
+        inTabChange_ = true;
+        TabSet1->removeTab(2);
+        inTabChange_ = false;
+      }
+      tbSpravka_->setText(QStringLiteral("Справка"));
+    }
+  });
+  return allowed;
+}
+
+void TMainForm::Refresh() {
+  guarded([&] {
+    const int reg = currentRegNum();
+    DataModule1->Transaction.commit();
+    openMainQuery();
+    if (TabSet1->currentIndex() >= 0 && TabSet1->tabText(TabSet1->currentIndex()) == kInvalidCaption)
+      panel0_->setText(QString::number(DataModule1->MainQuery.recordCount()) + QStringLiteral(" невалидни ЕГН-та"));
+    zv::Query &mq = DataModule1->MainQuery;
+    int target = 0;
+    if (reg >= 0)
+      for (int r = 0; r < mq.recordCount(); ++r)
+        if (mq.value(r, QStringLiteral("REG_NUM")).toInt() == reg) {
+          target = r;
+          break;
+        }
+    setCurrentRow(target);
+  });
+}
+
+// ------------------------------------------------------------ commands
+
+void TMainForm::openCurrentCard() {
+  if (DataModule1->MainQuery.recordCount() > 0) {
+    // The card window is opened here for the current row, editable when
+    // AccessLevel is below 3.
+  }
+  Refresh();
+}
+
+void TMainForm::tbRegisterClick() {
+  if (!refuseUnless(AccessLevel < 6)) {
+    // The card window opens here with an empty card.
+  }
+  Refresh();
+}
+
+void TMainForm::tbModifyClick() { openCurrentCard(); }
+void TMainForm::FamilyGridDblClick() { openCurrentCard(); }
+void TMainForm::tbRefreshClick() { Refresh(); }
+
+void TMainForm::tbStatusClick() {
+  if (refuseUnless(AccessLevel < 4)) return;
+}
+
+void TMainForm::tbSpravkaClick() {}
+
+void TMainForm::mAboutClick() {
+  TAboutForm about(this);
+  about.exec();
+}
+
+void TMainForm::sbSearchClick() {}
+void TMainForm::mNomsClick() {}
+void TMainForm::mOptionsClick() {}
+
+void TMainForm::mPassChangeClick() {
+  guarded([&] { CallExternalChangePWD(this); });
+}
+
+void TMainForm::mSlBelClick() {}
+void TMainForm::mInvalidClick() {}
+
+void TMainForm::mLBDNamesClick() {
+  if (refuseUnless(AccessLevel < 3)) return;
+}
+
+void TMainForm::loginfClick() {}
+
+void TMainForm::hlpbtnClick() {
+  const QString path = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("QZV.pdf"));
+  if (!QFileInfo::exists(path) || !openDocument(path))
+    Dialogs::message(QStringLiteral("Couldn't execute the application"), QStringLiteral("Error"),
+                     Dialogs::Icon::Warning);
+}
+
+void TMainForm::FamilyGridCellClick() {
+  if (AccessLevel < 3 && TabSet1->currentIndex() >= 0 && TabSet1->tabText(TabSet1->currentIndex()) == kInvalidCaption) {
+    // The personal number correction window opens here.
+  }
+}
+
+void TMainForm::FamilyGridKeyEnter() {
+  if (TabSet1->currentIndex() >= 0 && TabSet1->tabText(TabSet1->currentIndex()) == kInvalidCaption &&
+      AccessLevel < 3) {
+    FamilyGridCellClick();
+    return;
+  }
+  if (DataModule1->MainQuery.recordCount() > 0) openCurrentCard();
+}
+
+bool TMainForm::eventFilter(QObject *obj, QEvent *e) {
+  if (obj == FamilyGrid && e->type() == QEvent::KeyPress) {
+    auto *k = static_cast<QKeyEvent *>(e);
+    if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
+      FamilyGridKeyEnter();
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(obj, e);
+}

@@ -1,0 +1,33 @@
+// QuorinZV: the municipal housing register.
+#include "AboutForm.h"
+#include "DataModule.h"
+#include "Dialogs.h"
+#include "LoginCall.h"
+#include "MainForm.h"
+#include "ZvApplication.h"
+
+int main(int argc, char **argv) {
+  // The toolkit needs its application object before the login dialog.
+  ZvApplication app(argc, argv);
+  app.setApplicationName(QStringLiteral("QuorinZV"));
+
+  TLogInfoRec *rec = NewLoginRecord();
+  bool loggedIn = false;
+  try {
+    loggedIn = CallExternalLogin(QStringLiteral("ZV"), QStringLiteral("ZVAP"), 1, 1, rec);
+  } catch (const LoginLibraryMissing &e) {
+    Dialogs::message(QString::fromLocal8Bit(e.what()), QStringLiteral("QuorinZV"), Dialogs::Icon::Error);
+    FreeLoginRecord();
+    return 1;
+  }
+  if (!loggedIn) {
+    QCoreApplication::processEvents();
+    FreeLoginRecord();
+    return 0;
+  }
+
+  TMainForm mainForm;
+  TDataModule1 dataModule;
+  mainForm.show();
+  return app.exec();
+}
