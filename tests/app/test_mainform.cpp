@@ -1,0 +1,334 @@
+// The main window: start of work, logout, list modes, refresh and rights.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "DataModule.h"
+#include "Dialogs.h"
+#include "Install.h"
+#include "LoginCall.h"
+#include "MainForm.h"
+#include "Session.h"
+#include "TempRegister.h"
+
+namespace {
+
+// Reads the register through a connection of its own, as another
+// workstation would: only committed work is seen.
+QStringList committedLog(const QString &path) {
+  fb::Database db;
+  db.databaseName = path;
+  db.connect();
+  fb::Transaction tr(db);
+  zv::Query q(db, tr);
+  q.SQL = QStringList{QStringLiteral("select U_NAME, TYPE_T, T_ID, T_TEXT from INF_LOG order by LOG_ID")};
+  q.open();
+  QStringList out;
+  for (q.first(); !q.eof(); q.next())
+    out << q.fieldByName(QStringLiteral("U_NAME")).asString() + QLatin1Char('|') +
+               q.fieldByName(QStringLiteral("TYPE_T")).asString() + QLatin1Char('|') +
+               q.fieldByName(QStringLiteral("T_ID")).asString() + QLatin1Char('|') +
+               q.fieldByName(QStringLiteral("T_TEXT")).asString();
+  return out;
+}
+
+class MainFormTest : public ::testing::Test {
+ protected:
+  TempRegister reg;
+  QTemporaryDir profile;
+  std::unique_ptr<TMainForm> form;
+  std::unique_ptr<TDataModule1> dm;
+  int quits = 0;
+
+  void SetUp() override {
+    qputenv("USERPROFILE", QFile::encodeName(profile.path()));
+    Dialogs::setScripted(true);
+    Dialogs::clearShown();
+    zv::session() = zv::Session{};
+    fb::Database db;
+    db.databaseName = reg.path;
+    db.connect();
+    fb::Transaction tr(db);
+    zv::putUser(db, tr, QStringLiteral("ivan"), QStringLiteral("Иван Д'Арк"), QStringLiteral("USER3"),
+                QStringLiteral("pw"));
+    db.disconnect();
+  }
+  void TearDown() override {
+    form.reset();
+    if (dm && dm->Database.connected()) dm->disconnectCommitting();
+    dm.reset();
+    FreeLoginRecord();
+    Dialogs::setScripted(false);
+  }
+  // Fills a login record as the library would and starts the work.
+  void start(const QString &userName, const QString &role, const QString &login = QStringLiteral("ivan")) {
+    TLogInfoRec *rec = NewLoginRecord();
+    logrec::writeText(rec->data(), logrec::DbPath, reg.path);
+    logrec::writeText(rec->data(), logrec::DbUser, QStringLiteral("SYSDBA"));
+    logrec::writeText(rec->data(), logrec::UserName, userName);
+    logrec::writeText(rec->data(), logrec::LoginName, login);
+    logrec::writeText(rec->data(), logrec::Role, role);
+    startWithRecord();
+  }
+  void startWithRecord() {
+    form = std::make_unique<TMainForm>();
+    dm = std::make_unique<TDataModule1>();
+    form->quitApplication = [this] { ++quits; };
+    form->FormShow();
+  }
+  void exec(const QString &sql) { fb::execute(dm->Database, dm->Transaction, sql); }
+  int addCard(int regNum, int status = 1, int grupa = 1) {
+    exec(QStringLiteral("insert into RGS_CARD (REG_NUM, REGDATE, ADRESS, GROUP1, GROUP2, GRUPA, ADD_USER, STATUS) "
+                        "values (%1, '01.02.2003', 'адрес', %2, 9, %3, 'Default', %4)")
+             .arg(regNum)
+             .arg(grupa + 1)
+             .arg(grupa)
+             .arg(status));
+    zv::Query q(dm->Database, dm->Transaction);
+    q.SQL = QStringList{QStringLiteral("select CARD_ID from RGS_CARD where REG_NUM = %1").arg(regNum)};
+    q.open();
+    return q.fieldByName(QStringLiteral("CARD_ID")).asInteger();
+  }
+  void addPerson(int card, const QString &name, int type) {
+    exec(QStringLiteral("insert into RGS_PERSON (CARD_ID, NAME, EGN, PERSON_TYPE) values (%1, '%2', '0101010007', %3)")
+             .arg(card)
+             .arg(name)
+             .arg(type));
+  }
+  QList<int> listedNumbers() {
+    QList<int> out;
+    for (int r = 0; r < dm->MainQuery.recordCount(); ++r) out << dm->MainQuery.value(r, QStringLiteral("REG_NUM")).toInt();
+    return out;
+  }
+};
+
+TEST(AccessLevel, RolesGiveLevels) {
+  const QList<std::pair<QString, int>> cases = {
+      {QStringLiteral("USER1"), 1}, {QStringLiteral("USER2"), 2}, {QStringLiteral("USER3"), 3},
+      {QStringLiteral("USER4"), 4}, {QStringLiteral("USER6"), 6}, {QStringLiteral("user1"), 0},
+      {QString(), 0},               {QStringLiteral("USER5"), 0}, {QStringLiteral(" USER1"), 0}};
+  for (const auto &[role, level] : cases) EXPECT_EQ(AccessLevelOfRole(role), level) << role.toStdString();
+}
+
+TEST_F(MainFormTest, StartOfWorkLogsInAndListsTheRegister) {
+  start(QStringLiteral("Иван Д'Арк"), QStringLiteral("USER3"));
+  EXPECT_EQ(form->AccessLevel, 3);
+  EXPECT_EQ(quits, 0);
+  EXPECT_EQ(zv::session().CurrentUserName, QStringLiteral("Иван Д'Арк"));
+  EXPECT_EQ(zv::session().CurrentUserId, QStringLiteral("2"));
+  EXPECT_EQ(dm->MainQuery.SQL.value(1), QStringLiteral("and P.PERSON_TYPE = 0 "));
+  EXPECT_EQ(dm->MainQuery.SQL.value(2), QStringLiteral(" order by Reg_Num"));
+  EXPECT_EQ(form->statusPanel(0)->text(), QStringLiteral("0 записа"));
+  EXPECT_FALSE(form->grid()->isColumnHidden(10));  // "Подгрупа"
+  EXPECT_TRUE(form->grid()->isColumnHidden(13));   // "Точки от класиране"
+  // the last user is written to the settings file as Windows-1251
+  QFile ini(profile.filePath(QStringLiteral("zv.ini")));
+  ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(ini.readAll().contains("lastuser=ivan"));
+  // the login entry is pending in the transaction; logout commits it
+  form->tbExitClick();
+  EXPECT_EQ(quits, 1);
+  EXPECT_EQ(committedLog(reg.path),
+            (QStringList{QStringLiteral("Иван Д'Арк|SYSTEM|2|Влизане на потребител с име Иван Д'Арк"),
+                         QStringLiteral("Иван Д'Арк|SYSTEM|2|Излизане на потребител с име Иван Д'Арк")}));
+  EXPECT_EQ(LoginRecord(), nullptr);
+}
+
+TEST_F(MainFormTest, UserMissingFromUsersEndsTheProgramWithoutHistory) {
+  start(QStringLiteral("Непознат"), QStringLiteral("USER1"), QStringLiteral("ghost"));
+  EXPECT_EQ(quits, 1);
+  EXPECT_EQ(Dialogs::lastText(),
+            QStringLiteral("На потребителя не са предоставени коректни права! Моля предупредете администратора!"));
+  QFile ini(profile.filePath(QStringLiteral("zv.ini")));
+  ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(ini.readAll().contains("lastuser=ghost"));
+  form->close();
+  EXPECT_TRUE(committedLog(reg.path).isEmpty());
+}
+
+TEST_F(MainFormTest, CloseBoxWritesNoLogoutButKeepsPendingWork) {
+  start(QStringLiteral("Администратор"), QStringLiteral("USER1"), QStringLiteral("admin"));
+  addCard(77);
+  form->close();
+  const QStringList log = committedLog(reg.path);
+  ASSERT_EQ(log.size(), 1);
+  EXPECT_TRUE(log[0].endsWith(QStringLiteral("Влизане на потребител с име Администратор")));
+  fb::Database db;
+  db.databaseName = reg.path;
+  db.connect();
+  fb::Transaction tr(db);
+  zv::Query q(db, tr);
+  q.SQL = QStringList{QStringLiteral("select count(*) from RGS_CARD where REG_NUM = 77")};
+  q.open();
+  EXPECT_EQ(q.fieldByName(QStringLiteral("COUNT")).asInteger(), 1);
+}
+
+TEST_F(MainFormTest, ListModesAndRefresh) {
+  start(QStringLiteral("Администратор"), QStringLiteral("USER1"), QStringLiteral("admin"));
+  const int a = addCard(3);
+  addPerson(a, QStringLiteral("Трети"), 0);
+  const int b = addCard(1);
+  addPerson(b, QStringLiteral("Първи"), 0);
+  addPerson(b, QStringLiteral("Втори титуляр"), 0);
+  const int c = addCard(2);
+  addPerson(c, QStringLiteral("Само дете"), 3);
+  form->Refresh();
+  EXPECT_EQ(listedNumbers(), (QList<int>{1, 1, 3}));
+  EXPECT_EQ(form->statusPanel(0)->text(), QStringLiteral("3 записа"));
+
+  // refresh keeps the current registration number
+  form->setCurrentRow(2);
+  form->Refresh();
+  EXPECT_EQ(form->currentRegNum(), 3);
+  EXPECT_EQ(form->currentRow(), 2);
+  // refresh commits: another workstation sees the login entry now
+  EXPECT_EQ(committedLog(reg.path).size(), 1);
+  // ...and a card removed meanwhile leaves the cursor on the first row
+  exec(QStringLiteral("delete from RGS_PERSON where CARD_ID = %1").arg(a));
+  form->Refresh();
+  EXPECT_EQ(form->currentRow(), 0);
+
+  // "Търсене" before any search lists all cards, like "Всички"
+  form->tabs()->setCurrentIndex(1);
+  EXPECT_EQ(form->tabs()->currentIndex(), 1);
+  EXPECT_EQ(dm->MainQuery.SQL.value(1), QStringLiteral("and person_type=0"));
+  EXPECT_EQ(dm->MainQuery.SQL.value(2), QStringLiteral("order by REG_NUM"));
+  EXPECT_EQ(listedNumbers(), (QList<int>{1, 1}));
+
+  // a third tab is removed when leaving it; the report button follows the tab
+  form->tabs()->addTab(QStringLiteral("Класиране"));
+  form->RankingOrder = QStringLiteral("order by REG_NUM desc");
+  form->tabs()->setCurrentIndex(2);
+  EXPECT_EQ(dm->MainQuery.SQL.value(1), QStringLiteral("and person_type=0 and c.status=1 and c.grupa<>0"));
+  EXPECT_EQ(dm->MainQuery.SQL.value(2), QStringLiteral("order by REG_NUM desc"));
+  auto *spr = form->findChild<QAction *>(QStringLiteral("tbSpravka"));
+  ASSERT_NE(spr, nullptr);
+  EXPECT_EQ(spr->text(), QStringLiteral("Отпечатване"));
+  EXPECT_EQ(dm->displayText(0, QStringLiteral("CARD_ID")), QStringLiteral("1"));
+  form->tabs()->setCurrentIndex(0);
+  EXPECT_EQ(form->tabs()->count(), 2);
+  EXPECT_EQ(spr->text(), QStringLiteral("Справка"));
+}
+
+TEST_F(MainFormTest, FailingSearchKeepsTheTab) {
+  start(QStringLiteral("Администратор"), QStringLiteral("USER1"), QStringLiteral("admin"));
+  form->tabs()->setTabText(1, QStringLiteral("Търсене: по име"));
+  form->SearchFilter = QStringLiteral("and no_such_column = 1");
+  form->tabs()->setCurrentIndex(1);
+  EXPECT_EQ(form->tabs()->currentIndex(), 0);
+  ASSERT_FALSE(Dialogs::shown().isEmpty());
+  EXPECT_EQ(Dialogs::shown().last().caption, QStringLiteral("Грешка"));
+  EXPECT_TRUE(dm->MainQuery.active());
+  EXPECT_EQ(dm->MainQuery.SQL.value(1), QString());
+}
+
+TEST_F(MainFormTest, RightsChecksRefuseWithTheMessage) {
+  struct Case {
+    QString role;
+    void (TMainForm::*command)();
+    bool refused;
+  };
+  const QList<Case> cases = {
+      {QStringLiteral("USER6"), &TMainForm::tbRegisterClick, true},
+      {QStringLiteral("USER4"), &TMainForm::tbRegisterClick, false},
+      {QStringLiteral("USER4"), &TMainForm::tbStatusClick, true},
+      {QStringLiteral("USER3"), &TMainForm::tbStatusClick, false},
+      {QStringLiteral("USER3"), &TMainForm::mLBDNamesClick, true},
+      {QStringLiteral("user1"), &TMainForm::mLBDNamesClick, false},
+  };
+  start(QStringLiteral("Иван Д'Арк"), QStringLiteral("USER3"));
+  for (const Case &c : cases) {
+    form->AccessLevel = AccessLevelOfRole(c.role);
+    Dialogs::clearShown();
+    (form.get()->*c.command)();
+    const bool refused = !Dialogs::shown().isEmpty() && Dialogs::shown().first().text == kNoRights;
+    EXPECT_EQ(refused, c.refused) << c.role.toStdString();
+    if (refused) EXPECT_EQ(Dialogs::shown().first().caption, QStringLiteral("Грешка"));
+  }
+}
+
+TEST_F(MainFormTest, MenuAndToolbarCarryTheirKeysAndStates) {
+  start(QStringLiteral("Администратор"), QStringLiteral("USER1"), QStringLiteral("admin"));
+  struct Item {
+    const char *name;
+    QKeySequence key;
+    bool enabled, visible;
+  };
+  const QList<Item> items = {
+      {"mRegister", Qt::Key_F2, true, true},  {"mModify", Qt::Key_F3, true, true},
+      {"N16", Qt::Key_F5, true, true},        {"mClass", Qt::Key_F8, true, true},
+      {"mList", Qt::Key_F7, true, true},      {"mAbout", Qt::Key_F1, true, true},
+      {"N10", Qt::Key_F12, true, true},       {"mOptions", Qt::Key_F11, true, true},
+      {"mSlBel", Qt::Key_F6, true, true},     {"mInvalid", Qt::Key_F9, true, true},
+      {"mLBDNames", Qt::Key_F10, true, true}, {"mUsers", {}, false, true},
+      {"N11", {}, false, true},               {"mKart", {}, false, true},
+      {"N4", {}, true, false},                {"N5", {}, true, false},
+      {"N6", {}, true, false},                {"N15", {}, true, false},
+  };
+  for (const Item &i : items) {
+    auto *a = form->findChild<QAction *>(QLatin1String(i.name));
+    ASSERT_NE(a, nullptr) << i.name;
+    EXPECT_EQ(a->shortcut(), i.key) << i.name;
+    if (i.visible) EXPECT_EQ(a->isEnabled(), i.enabled) << i.name;  // a hidden action is never enabled
+    EXPECT_EQ(a->isVisible(), i.visible) << i.name;
+  }
+  EXPECT_EQ(form->windowTitle(), QStringLiteral("Куорин Зелво"));
+  EXPECT_EQ(form->minimumSize(), QSize(760, 379));
+  // help: a missing document gives the message
+  form->openDocument = [](const QString &) { return false; };
+  form->hlpbtnClick();
+  EXPECT_EQ(Dialogs::lastText(), QStringLiteral("Couldn't execute the application"));
+  EXPECT_EQ(Dialogs::shown().last().caption, QStringLiteral("Error"));
+}
+
+// The real login library, driven through its own dialog with a test
+// configuration, followed by the start of work.
+TEST_F(MainFormTest, RealLoginLibraryThenStartOfWork) {
+  QTemporaryDir cfgDir;
+  const QString cfg = cfgDir.filePath(QStringLiteral("qrnlogin.ini"));
+  QFile f(cfg);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(QStringLiteral("[Database]\nPath=%1\nUser=SYSDBA\nPassword=\n").arg(reg.path).toUtf8());
+  f.close();
+  qputenv("QRNLOGIN_CONFIG", QFile::encodeName(cfg));
+  Dialogs::setScripted(true);
+  std::function<void(int)> drive = [&](int tries) {
+    QTimer::singleShot(10, [&, tries] {
+      auto *dlg = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+      if (!dlg || dlg->objectName() != QLatin1String("QrnLoginDialog")) {
+        if (tries > 0) drive(tries - 1);
+        return;
+      }
+      dlg->findChild<QLineEdit *>(QStringLiteral("edLogin"))->setText(QStringLiteral("ivan"));
+      dlg->findChild<QLineEdit *>(QStringLiteral("edPassword"))->setText(QStringLiteral("pw"));
+      dlg->findChild<QPushButton *>(QStringLiteral("btnOk"))->click();
+      if (dlg->isVisible()) dlg->reject();
+    });
+  };
+  drive(500);
+  TLogInfoRec *rec = NewLoginRecord();
+  ASSERT_TRUE(CallExternalLogin(QStringLiteral("ZV"), QStringLiteral("ZVAP"), 1, 1, rec));
+  startWithRecord();
+  EXPECT_EQ(form->AccessLevel, 3);
+  EXPECT_EQ(zv::session().LoginName, QStringLiteral("ivan"));
+  form->tbExitClick();
+  EXPECT_EQ(committedLog(reg.path).size(), 2);
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
