@@ -115,6 +115,7 @@ TMainForm::TMainForm(QWidget *parent) : QMainWindow(parent) {
   setObjectName(QStringLiteral("MainForm"));
   setWindowTitle(QStringLiteral("Куорин Зелво"));
   setMinimumSize(760, 379);
+  resize(1100, 680);
   openDocument = [](const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
   quitApplication = [this] {
     close();
@@ -162,6 +163,7 @@ void TMainForm::buildLayout() {
   TabSet1 = new QTabBar(GroupBox1);
   TabSet1->setObjectName(QStringLiteral("TabSet1"));
   TabSet1->setShape(QTabBar::RoundedSouth);
+  TabSet1->setExpanding(false);
   TabSet1->addTab(QStringLiteral("Всички"));
   TabSet1->addTab(kSearchCaption);
   connect(TabSet1, &QTabBar::currentChanged, this, [this](int idx) {

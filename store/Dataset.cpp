@@ -44,6 +44,8 @@ void Query::open() { open({}); }
 void Query::open(const std::vector<QVariant> &params) {
   close();
   fb::Statement s(db_, tr_);
+  // Text blobs are read when a row's value is asked for, not for every row.
+  s.setLazyBlobs(true);
   s.prepare(SQL.join(QLatin1Char('\n')));
   s.execute(params);
   names_.clear();
@@ -97,12 +99,18 @@ int Query::fieldIndex(const QString &name) const {
 QVariant Query::value(int row, int field) const {
   if (row < 0 || row >= recordCount() || field < 0) return QVariant();
   const Row &r = rows_[static_cast<size_t>(visible_[static_cast<size_t>(row)])];
-  if (field < static_cast<int>(names_.size())) return r[static_cast<size_t>(field)];
+  if (field < static_cast<int>(names_.size())) return resolve(r[static_cast<size_t>(field)]);
   const size_t li = static_cast<size_t>(field) - names_.size();
   if (li >= lookups_.size()) return QVariant();
   const Lookup &l = lookups_[li];
   if (l.keyColumn < 0) return QVariant();
   return l.fn(r[static_cast<size_t>(l.keyColumn)]);
+}
+
+QVariant Query::resolve(const QVariant &v) const {
+  if (v.metaType() == QMetaType::fromType<fb::BlobRef>())
+    return fb::readBlobText(db_, tr_, v.value<fb::BlobRef>());
+  return v;
 }
 
 Field Query::fieldByName(const QString &name) const {

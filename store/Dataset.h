@@ -77,7 +77,8 @@ class Query {
   std::function<bool(const Query &, const Row &)> onFilterRecord;
   void setFiltered(bool on);
   bool filtered() const { return filtered_; }
-  // Index of a field among the stored columns, for filter callbacks.
+  // Index of a field among the stored columns, for filter callbacks. A text
+  // blob in a raw row is an fb::BlobRef; value() reads it.
   int columnIndex(const QString &name) const;
 
   // Called after every open.
@@ -100,6 +101,7 @@ class Query {
   bool filtered_ = false;
   int cur_ = 0;
   void applyFilter();
+  QVariant resolve(const QVariant &v) const;
 };
 
 // A table object: locate a row, edit or insert it, set fields, post.

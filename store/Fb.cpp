@@ -211,6 +211,11 @@ void prepareEmbeddedEngine() {
   if (!qEnvironmentVariableIsSet("FIREBIRD_LOCK")) qputenv("FIREBIRD_LOCK", QFile::encodeName(root + QStringLiteral("/lock")));
 }
 
+QString readBlobText(Database &db, Transaction &tr, const BlobRef &ref) {
+  tr.ensure();
+  return readBlob(db, tr, ref.id);
+}
+
 // ---------------------------------------------------------------- Database
 
 Database::~Database() {
@@ -637,6 +642,7 @@ QVariant Statement::value(int i) const {
     case SQL_BLOB: {
       ISC_QUAD id;
       std::memcpy(&id, d, sizeof id);
+      if (lazyBlobs_) return QVariant::fromValue(BlobRef{id});
       return readBlob(db_, tr_, id);
     }
     default: return QVariant();

@@ -100,6 +100,15 @@ class Transaction {
 // TIMESTAMP, QString for CHAR (padded as stored), VARCHAR and text BLOBs.
 // Parameters take the same kinds; a double is also accepted for a date
 // column and is read as a register day number.
+// A text blob left unread by a statement with lazy blobs; read on demand
+// through readBlobText while its transaction can still see it.
+struct BlobRef {
+  ISC_QUAD id;
+};
+
+// Reads a text blob by id.
+QString readBlobText(Database &db, Transaction &tr, const BlobRef &ref);
+
 class Statement {
  public:
   Statement(Database &db, Transaction &tr);
@@ -116,6 +125,8 @@ class Statement {
   bool fetch();  // false after the last row
   void closeCursor();
   bool isSelect() const { return isSelect_; }
+  // With lazy blobs, value() gives a BlobRef for a text blob instead of its text.
+  void setLazyBlobs(bool on) { lazyBlobs_ = on; }
 
   int columnCount() const;
   QString columnName(int i) const;  // alias as the server reports it, upper case
@@ -132,6 +143,7 @@ class Statement {
   QString sql_;
   bool isSelect_ = false;
   bool cursorOpen_ = false;
+  bool lazyBlobs_ = false;
   std::unique_ptr<Impl> impl_;
   void freeHandle();
 };
@@ -140,3 +152,5 @@ class Statement {
 void execute(Database &db, Transaction &tr, const QString &sql, const std::vector<QVariant> &params = {});
 
 }  // namespace fb
+
+Q_DECLARE_METATYPE(fb::BlobRef)
