@@ -14,7 +14,7 @@ using TDate = double;
 TDate fromQDate(const QDate &d);
 TDate fromQDateTime(const QDateTime &dt);
 QDate toQDate(TDate d);          // invalid QDate for 0
-QDateTime toQDateTime(TDate d);  // invalid QDateTime for 0; UTC-spec, no DST gaps
+QDateTime toQDateTime(TDate d);  // invalid QDateTime for 0; kept in UTC so no daylight-saving gap applies
 
 // "dd.mm.yyyy"; empty for 0.
 QString dateText(TDate d);

@@ -96,7 +96,7 @@ class Transaction {
 
 // Values come back as QVariant: invalid for NULL, int for SMALLINT and
 // INTEGER, qlonglong for BIGINT, double for floating columns and scaled
-// numbers, QDateTime (Qt::UTC spec, no time zone meaning) for DATE and
+// numbers, QDateTime (held as Qt::UTC, no time zone meaning) for DATE and
 // TIMESTAMP, QString for CHAR (padded as stored), VARCHAR and text BLOBs.
 // Parameters take the same kinds; a double is also accepted for a date
 // column and is read as a register day number.
