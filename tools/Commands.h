@@ -7,3 +7,15 @@
 int cmdEgn(const QStringList &args, QTextStream &out, QTextStream &err);
 int cmdCreate(const QStringList &args, QTextStream &out, QTextStream &err);
 int cmdUser(const QStringList &args, QTextStream &out, QTextStream &err);
+int cmdDemo(const QStringList &args, QTextStream &out, QTextStream &err);
+int cmdRefreshPoints(const QStringList &args, QTextStream &out, QTextStream &err);
+int cmdBench(const QStringList &args, QTextStream &out, QTextStream &err);
+
+namespace fb {
+class Database;
+class Transaction;
+}  // namespace fb
+// Adds a synthetic register of `cards` families to an open register and
+// commits: the same seed on the same day gives the same rows. Returns the
+// highest registration number; the number of members goes to *members.
+int fillDemoRegister(fb::Database &db, fb::Transaction &tr, int cards, unsigned seed, int *members = nullptr);

@@ -12,7 +12,10 @@ int usage(QTextStream &err) {
          "commands:\n"
          "  create --database PATH [--admin LOGIN] [--password P]\n"
          "  user --database PATH --login L --name NAME --role ROLE [--password P]\n"
-         "  egn NUMBER...\n";
+         "  egn NUMBER...\n"
+         "  demo --database PATH --cards N [--seed S]\n"
+         "  refresh-points --database PATH\n"
+         "  bench [--cards N]\n";
   return 2;
 }
 }  // namespace
@@ -28,6 +31,9 @@ int main(int argc, char **argv) {
     if (cmd == QLatin1String("egn")) return cmdEgn(args, out, err);
     if (cmd == QLatin1String("create")) return cmdCreate(args, out, err);
     if (cmd == QLatin1String("user")) return cmdUser(args, out, err);
+    if (cmd == QLatin1String("demo")) return cmdDemo(args, out, err);
+    if (cmd == QLatin1String("refresh-points")) return cmdRefreshPoints(args, out, err);
+    if (cmd == QLatin1String("bench")) return cmdBench(args, out, err);
   } catch (const fb::Error &e) {
     out.flush();
     err << "zv-admin " << cmd << ": " << e.text() << "\n";
