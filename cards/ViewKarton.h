@@ -1,0 +1,217 @@
+#pragma once
+// The card window: registers a new card, or shows and changes the card of
+// the register's current row, with its family members.
+#include <QDialog>
+#include <functional>
+
+#include "CardRules.h"
+#include "ZvDate.h"
+
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+class QTableWidget;
+class QToolButton;
+class QWidget;
+
+class TViewKart : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TViewKart(QWidget *parent = nullptr);
+  ~TViewKart() override;
+
+  // ---- controls (object names as their fields) ----
+  // top strip
+  QLineEdit *ebRegNum;
+  QPushButton *Load;
+  QDateEdit *AddDate;
+  QLineEdit *doctxt;
+  QTabWidget *PageControl1;
+  // tab "Общи": the family
+  QGroupBox *gbFamily;
+  QTableWidget *FamilyList;
+  QLineEdit *FamilyCount;
+  QLineEdit *FamilyKids;
+  QPushButton *Show;
+  QPushButton *Button1;
+  // the member panel
+  QGroupBox *gbFamilyMember;
+  QLineEdit *FirstName;
+  QComboBox *PersonType;
+  QLineEdit *PersonEGN;
+  QPushButton *bLBD;
+  QComboBox *cbSocGrupa;
+  QLineEdit *PersonNotes;
+  QLineEdit *proc_inv;
+  QDateEdit *val_do;
+  QCheckBox *pojiz;
+  QLineEdit *re6_telk;
+  QPushButton *Add;
+  QPushButton *Modify;
+  QPushButton *Delete;
+  // "Особености при класиране"
+  QGroupBox *gbRanking;
+  QComboBox *cbGroup;
+  QDateEdit *dtGrupaDate;
+  QComboBox *cbsubGroup;
+  QComboBox *cbStatus;
+  QLineEdit *ebGot;
+  QCheckBox *HardLife;
+  QDateEdit *dtCheck;
+  QLineEdit *ebCheck;
+  // "Адресна регистрация"
+  QGroupBox *gbAddress;
+  QLineEdit *ebAdress;
+  QDateEdit *dtAdress;
+  QLabel *AddressHint;
+  // tab "Други"
+  QGroupBox *gbOther;
+  QComboBox *cbLData;
+  QLineEdit *ebLCond;
+  QComboBox *cbLReason;
+  QLineEdit *ebIncome;
+  QComboBox *cbKart;
+  QLineEdit *ebDeals;
+  QLineEdit *ebAssets;
+  QLineEdit *dek_id;
+  QDateEdit *dek_dat;
+  QLineEdit *pr;
+  QDateEdit *protDate;
+  QGroupBox *gbNotes;
+  QPlainTextEdit *mNotes;
+  QWidget *GroupBoxNoteBut;
+  QLineEdit *note_txt;
+  QPushButton *add_note;
+  // bottom strip
+  QWidget *DBNavigator1;
+  QToolButton *nbFirst;
+  QToolButton *nbPrior;
+  QToolButton *nbNext;
+  QToolButton *nbLast;
+  QPushButton *OK;
+  QPushButton *Cancel;
+
+  // ---- state ----
+  int Mode = 0;  // 0 new card, otherwise view/update
+  bool Editable = false;
+  int CardId = 0;
+  bool Modified = false;
+  bool HolderPending = false;
+  bool SkipPanelFill = false;
+  int LastRegNum = 1;
+  int MinAddressYears = 0;
+  // The watched card fields as loaded or last stored; the change entries of
+  // a stored card compare against it.
+  struct CardSnapshot {
+    QString dekId;
+    zv::TDate dekDate = 0;
+    int group = -1;
+    zv::TDate groupDate = 0;
+    int status = -1;
+  };
+  CardSnapshot Snapshot;
+
+  enum NavigateBtn { nbtFirst, nbtPrior, nbtNext, nbtLast };
+
+  // Opens the window for a new card (mode 0) or for the card of the
+  // register's current row. Modal: returns when the window closes. With
+  // modal false the show step runs without showing the window and the call
+  // returns at once; the caller then works the window through its handlers
+  // and ends with CancelClick.
+  void OpenCard(int mode, bool editable, bool modal = true);
+
+  // The show step of every opening: headings, lists, "Запис", LoadCard.
+  void FormShow();
+  // Fills the seven lists from the nomenclatures.
+  void FillFromNom();
+  // Fills the controls: an empty new card, or the card of the register's
+  // current row.
+  void LoadCard();
+  // Stores the window's card and members. A database error while storing
+  // rolls the whole save back and is shown; false then, and false when
+  // nothing was stored (a read-only card, a number already used).
+  bool SaveCard();
+  // The closing step: the question on a changed card, then the tables close.
+  void FormClose();
+
+  // The member rows as they stand.
+  zv::MemberRows Rows() const;
+  int RowCount() const;
+  // The selected member row, 1-based (the first row when none is selected).
+  int SelectedRow() const;
+  void WriteMemberRow(int row);
+  void ClearMemberPanel();
+  void SnapshotCardFields();
+
+ public slots:
+  void OKClick();
+  void CancelClick();
+  void LoadClick();
+  void ebRegNumKeyDown();
+  void DBNavigator1Click(int button);
+  void FamilyListSelectCell(int row);
+  void ShowClick();
+  void AddClick();
+  void ModifyClick();
+  void DeleteClick();
+  void Button1Click();
+  void pojizClick();
+  void ebIncomeChange();
+  void mNotesChange();
+  void HardLifeClick();
+  // Any edit of a card field.
+  void CardFieldChange();
+
+ protected:
+  void done(int r) override;
+  void showEvent(QShowEvent *e) override;
+  bool eventFilter(QObject *obj, QEvent *e) override;
+
+ private:
+  void buildLayout();
+  void connectFieldEdits();
+  // Runs an action; a database error it does not catch is shown with the
+  // server's text.
+  void guarded(const std::function<void()> &fn);
+  // Before the card on screen is replaced or the window closes: on an
+  // editable, changed stored card, asks whether to store it and does so on
+  // Yes. False when the answer was Yes and the card could not be stored.
+  bool OfferToStore();
+  void LoadMembers();
+  void LoadStoredCard();
+  void LoadNewCard();
+  void UpdateCounters();
+  void setRow(int row, const zv::MemberRow &cells);
+  zv::MemberRow row(int row) const;
+  void selectRowQuietly(int row);
+  void writeCardFields();
+  void writeCardFieldsAfterHistory();
+  void writeMemberColumns(const zv::MemberRow &cells);
+  void storeNewMembers();
+  void storeMembersByPosition();
+  int socGroupCode(const QString &text) const;
+  QString socGroupText(int code) const;
+
+  // Change history of a stored card: the entries are written here, inside
+  // the save's transaction.
+  // The watched card fields against Snapshot; renews Snapshot.
+  void LogCardChanges();
+  // A member row paired with the stored member that Person is editing: the
+  // change lines for the differences, before the row is written into it.
+  QStringList MemberChangeLines(const zv::MemberRow &cells);
+  // The change entry of the stored member Person is editing.
+  void LogMemberChanged(const QStringList &lines);
+  // A new member of a stored card, right after its row is inserted.
+  void LogMemberAdded(const zv::MemberRow &cells);
+  // A stored member left unpaired, before its row is deleted.
+  void LogMemberRemoved();
+};
+
+// The card window of the program, created once at start-up.
+extern TViewKart *ViewKart;
