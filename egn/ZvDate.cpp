@@ -4,7 +4,8 @@
 
 namespace zv {
 namespace {
-const QDate kEpoch(1899, 12, 30);
+// Day 0. A constant expression, so it is ready before any other global uses it.
+constexpr QDate kEpoch = QDate::fromJulianDay(2415019);
 std::optional<QDateTime> g_fixedNow;
 }  // namespace
 

@@ -64,6 +64,7 @@ void Query::close() {
   visible_.clear();
   visible_.shrink_to_fit();
   names_.clear();
+  indexCache_.clear();
   active_ = false;
   cur_ = 0;
 }
@@ -89,11 +90,18 @@ int Query::columnIndex(const QString &name) const {
 }
 
 int Query::fieldIndex(const QString &name) const {
-  const int c = columnIndex(name);
-  if (c >= 0) return c;
-  for (size_t i = 0; i < lookups_.size(); ++i)
-    if (lookups_[i].name.compare(name, Qt::CaseInsensitive) == 0) return static_cast<int>(names_.size() + i);
-  return -1;
+  // Grids and reports ask by name for every cell: remember each spelling.
+  const auto hit = indexCache_.constFind(name);
+  if (hit != indexCache_.cend()) return hit.value();
+  int found = columnIndex(name);
+  if (found < 0)
+    for (size_t i = 0; i < lookups_.size(); ++i)
+      if (lookups_[i].name.compare(name, Qt::CaseInsensitive) == 0) {
+        found = static_cast<int>(names_.size() + i);
+        break;
+      }
+  if (active_) indexCache_.insert(name, found);
+  return found;
 }
 
 QVariant Query::value(int row, int field) const {
@@ -152,9 +160,16 @@ void Table::describe() {
 }
 
 int Table::fieldIndex(const QString &name) const {
+  const auto hit = indexCache_.constFind(name);
+  if (hit != indexCache_.cend()) return hit.value();
+  int found = -1;
   for (int i = 0; i < names_.size(); ++i)
-    if (names_[i].compare(name, Qt::CaseInsensitive) == 0) return i;
-  return -1;
+    if (names_[i].compare(name, Qt::CaseInsensitive) == 0) {
+      found = i;
+      break;
+    }
+  if (!names_.isEmpty()) indexCache_.insert(name, found);
+  return found;
 }
 
 void Table::readRows(fb::Statement &s) {

@@ -1,6 +1,7 @@
 #pragma once
 // Datasets of the data module: queries whose SQL is a list of text lines, and
 // table objects that edit one row of one table at a time.
+#include <QHash>
 #include <QStringList>
 #include <QVariant>
 #include <functional>
@@ -97,6 +98,7 @@ class Query {
   std::vector<Row> rows_;
   std::vector<int> visible_;
   std::vector<Lookup> lookups_;
+  mutable QHash<QString, int> indexCache_;
   bool active_ = false;
   bool filtered_ = false;
   int cur_ = 0;
@@ -144,7 +146,7 @@ class Table {
   QString table_, key_, order_;
   QStringList names_;
   std::vector<Row> rows_;
-  std::vector<QByteArray> dbkeys_;  // for keyless tables
+  mutable QHash<QString, int> indexCache_;
   int cur_ = 0;
   bool active_ = false;
   State state_ = State::Browse;

@@ -6,6 +6,7 @@
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -155,12 +156,32 @@ QByteArray toWin1251(const QString &s) {
   return out;
 }
 
-QString fromWin1251(const QByteArray &b) {
-  QStringDecoder dec("windows-1251");
-  return dec.decode(b);
+namespace {
+// Windows-1251 is one byte per character: decode through a table built once
+// by the toolkit's own converter, instead of a converter per value.
+const std::array<char16_t, 256> &win1251Table() {
+  static const std::array<char16_t, 256> table = [] {
+    std::array<char16_t, 256> t{};
+    QByteArray all(256, '\0');
+    for (int i = 0; i < 256; ++i) all[i] = static_cast<char>(i);
+    QStringDecoder dec("windows-1251");
+    const QString s = dec.decode(all);
+    for (int i = 0; i < 256; ++i) t[static_cast<size_t>(i)] = i < s.size() ? s[i].unicode() : u'\uFFFD';
+    return t;
+  }();
+  return table;
 }
+}  // namespace
 
-QString fromWin1251(const char *data, int len) { return fromWin1251(QByteArray::fromRawData(data, len)); }
+QString fromWin1251(const QByteArray &b) { return fromWin1251(b.constData(), static_cast<int>(b.size())); }
+
+QString fromWin1251(const char *data, int len) {
+  const auto &table = win1251Table();
+  QString out(len, Qt::Uninitialized);
+  QChar *dst = out.data();
+  for (int i = 0; i < len; ++i) dst[i] = QChar(table[static_cast<unsigned char>(data[i])]);
+  return out;
+}
 
 void prepareEmbeddedEngine() {
   static bool done = false;
