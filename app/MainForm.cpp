@@ -29,11 +29,18 @@
 #include "Dialogs.h"
 #include "History.h"
 #include "IniFile.h"
+#include "LogForm.h"
 #include "LoginCall.h"
+#include "Nomen.h"
+#include "Options.h"
+#include "ViewKarton.h"
+#include "frmMemo.h"
 #include "Session.h"
 #include "SqlText.h"
 
 TMainForm *MainForm = nullptr;
+TNomForm *NomForm = nullptr;
+TOptionsForm *OptionsForm = nullptr;
 
 const QString kNoRights = QStringLiteral("Потребителят не разполага с достатъчно права");
 
@@ -523,17 +530,18 @@ void TMainForm::Refresh() {
 // ------------------------------------------------------------ commands
 
 void TMainForm::openCurrentCard() {
-  if (DataModule1->MainQuery.recordCount() > 0) {
-    // The card window is opened here for the current row, editable when
-    // AccessLevel is below 3.
+  if (DataModule1->MainQuery.active() && DataModule1->MainQuery.recordCount() > 0 && ViewKart) {
+    // The card window reads the card of the query's current row; the
+    // navigator inside it moves that row, and the list follows it back.
+    DataModule1->MainQuery.setRecNo(std::max(currentRow(), 0));
+    ViewKart->OpenCard(1, AccessLevel < 3);
+    setCurrentRow(DataModule1->MainQuery.recNo());
   }
   Refresh();
 }
 
 void TMainForm::tbRegisterClick() {
-  if (!refuseUnless(AccessLevel < 6)) {
-    // The card window opens here with an empty card.
-  }
+  if (!refuseUnless(AccessLevel < 6) && ViewKart) ViewKart->OpenCard(0, true);
   Refresh();
 }
 
@@ -553,8 +561,19 @@ void TMainForm::mAboutClick() {
 }
 
 void TMainForm::sbSearchClick() {}
-void TMainForm::mNomsClick() {}
-void TMainForm::mOptionsClick() {}
+void TMainForm::mNomsClick() {
+  guarded([&] {
+    if (NomForm) NomForm->exec();
+  });
+}
+
+void TMainForm::mOptionsClick() {
+  guarded([&] {
+    if (!OptionsForm) return;
+    OptionsForm->setAccessLevel(AccessLevel);
+    OptionsForm->Execute();
+  });
+}
 
 void TMainForm::mPassChangeClick() {
   guarded([&] { CallExternalChangePWD(this); });
@@ -567,7 +586,13 @@ void TMainForm::mLBDNamesClick() {
   if (refuseUnless(AccessLevel < 3)) return;
 }
 
-void TMainForm::loginfClick() {}
+void TMainForm::loginfClick() {
+  guarded([&] {
+    // Created for this opening only, and gone when it closes.
+    TLogF history(this, &TfrmuMemo::ShowText);
+    history.exec();
+  });
+}
 
 void TMainForm::hlpbtnClick() {
   const QString path = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("QZV.pdf"));

@@ -128,3 +128,9 @@ class TMainForm : public QMainWindow {
 };
 
 extern TMainForm *MainForm;
+
+class TNomForm;
+class TOptionsForm;
+// Long-lived windows, created at start-up (see main.cpp).
+extern TNomForm *NomForm;
+extern TOptionsForm *OptionsForm;

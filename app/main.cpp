@@ -4,6 +4,10 @@
 #include "Dialogs.h"
 #include "LoginCall.h"
 #include "MainForm.h"
+#include "Nomen.h"
+#include "Options.h"
+#include "Status.h"
+#include "ViewKarton.h"
 #include "ZvApplication.h"
 
 int main(int argc, char **argv) {
@@ -26,8 +30,16 @@ int main(int argc, char **argv) {
     return 0;
   }
 
+  // The long-lived windows, in this order; they live until the program ends
+  // and are shown modally when needed (the progress window is not modal).
   TMainForm mainForm;
   TDataModule1 dataModule;
+  TViewKart viewKart(&mainForm);
+  TNomForm nomForm(&mainForm);
+  NomForm = &nomForm;
+  TStatusForm statusForm;
+  TOptionsForm optionsForm(&mainForm);
+  OptionsForm = &optionsForm;
   mainForm.show();
   return app.exec();
 }

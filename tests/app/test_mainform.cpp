@@ -19,6 +19,7 @@
 #include "MainForm.h"
 #include "Session.h"
 #include "TempRegister.h"
+#include "ViewKarton.h"
 
 namespace {
 
@@ -288,6 +289,40 @@ TEST_F(MainFormTest, MenuAndToolbarCarryTheirKeysAndStates) {
   form->hlpbtnClick();
   EXPECT_EQ(Dialogs::lastText(), QStringLiteral("Couldn't execute the application"));
   EXPECT_EQ(Dialogs::shown().last().caption, QStringLiteral("Error"));
+}
+
+// Opening cards from the list: nothing opens on an empty list, but the list
+// is refreshed; a level-3 user gets the card without its save button.
+TEST_F(MainFormTest, OpenCardFromTheList) {
+  start(QStringLiteral("Иван Д'Арк"), QStringLiteral("USER3"));
+  TViewKart card(form.get());
+  int opened = 0;
+  bool saveEnabled = true;
+  QString shownNumber;
+  std::function<void(int)> watch = [&](int tries) {
+    QTimer::singleShot(10, [&, tries] {
+      auto *dlg = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+      if (dlg && dlg->objectName() == QLatin1String("ViewKart")) {
+        ++opened;
+        saveEnabled = dlg->findChild<QPushButton *>(QStringLiteral("OK"))->isEnabled();
+        shownNumber = dlg->findChild<QLineEdit *>(QStringLiteral("ebRegNum"))->text();
+        dlg->reject();
+      } else if (tries > 0) {
+        watch(tries - 1);
+      }
+    });
+  };
+  form->tbModifyClick();  // empty list
+  EXPECT_EQ(opened, 0);
+  EXPECT_EQ(committedLog(reg.path).size(), 1);  // the refresh committed the login entry
+  const int c = addCard(5);
+  addPerson(c, QStringLiteral("Титуляр"), 0);
+  form->Refresh();
+  watch(300);
+  form->tbModifyClick();
+  EXPECT_EQ(opened, 1);
+  EXPECT_FALSE(saveEnabled);
+  EXPECT_EQ(shownNumber, QStringLiteral("5"));
 }
 
 // The real login library, driven through its own dialog with a test
