@@ -164,6 +164,9 @@ void TMainForm::buildLayout() {
   FamilyGrid->verticalHeader()->setVisible(false);
   FamilyGrid->verticalHeader()->setDefaultSectionSize(20);
   FamilyGrid->installEventFilter(this);
+  // Starting widths that show the usual contents; the clerk may drag them.
+  const QList<int> widths = {50, 70, 80, 230, 90, 260, 85, 160, 220, 80, 140, 70, 220, 70, 80, 80, 160, 90, 110, 110, 90};
+  for (int c = 0; c < widths.size(); ++c) FamilyGrid->setColumnWidth(c, widths[c]);
   connect(FamilyGrid, &QTableView::doubleClicked, this, [this] { FamilyGridDblClick(); });
   connect(FamilyGrid, &QTableView::clicked, this, [this] { FamilyGridCellClick(); });
   gl->addWidget(FamilyGrid, 1);
