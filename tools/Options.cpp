@@ -1,5 +1,7 @@
 #include "Options.h"
 
+#include "Fb.h"
+
 ParsedOptions parseOptions(const QStringList &args, const QStringList &known) {
   ParsedOptions p;
   for (int i = 0; i < args.size(); ++i) {
@@ -28,3 +30,10 @@ QString envUser() {
 }
 
 QString envPassword() { return qEnvironmentVariable("ISC_PASSWORD"); }
+
+void connectWithEnv(fb::Database &db, const QString &path) {
+  db.databaseName = path;
+  db.userName = envUser();
+  db.password = envPassword();
+  db.connect();
+}

@@ -17,3 +17,7 @@ ParsedOptions parseOptions(const QStringList &args, const QStringList &known);
 // Database credentials from the standard Firebird variables.
 QString envUser();
 QString envPassword();
+
+// Opens db at path with the credentials of ISC_USER and ISC_PASSWORD.
+namespace fb { class Database; }
+void connectWithEnv(fb::Database &db, const QString &path);

@@ -54,10 +54,7 @@ int cmdBench(const QStringList &args, QTextStream &out, QTextStream &err) {
   int members = 0;
   {
     fb::Database db;
-    db.databaseName = path;
-    db.userName = envUser();
-    db.password = envPassword();
-    db.connect();
+    connectWithEnv(db, path);
     fb::Transaction tr(db);
     fillDemoRegister(db, tr, cards, 1, &members);
     db.disconnect();

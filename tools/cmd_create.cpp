@@ -38,10 +38,7 @@ int cmdUser(const QStringList &args, QTextStream &out, QTextStream &err) {
     return 2;
   }
   fb::Database db;
-  db.databaseName = o.get(QStringLiteral("database"));
-  db.userName = envUser();
-  db.password = envPassword();
-  db.connect();
+  connectWithEnv(db, o.get(QStringLiteral("database")));
   fb::Transaction tr(db);
   const int id = zv::putUser(db, tr, o.get(QStringLiteral("login")), o.get(QStringLiteral("name")),
                              o.get(QStringLiteral("role")), o.get(QStringLiteral("password")));

@@ -309,10 +309,7 @@ int cmdDemo(const QStringList &args, QTextStream &out, QTextStream &err) {
     return 2;
   }
   fb::Database db;
-  db.databaseName = o.get(QStringLiteral("database"));
-  db.userName = envUser();
-  db.password = envPassword();
-  db.connect();
+  connectWithEnv(db, o.get(QStringLiteral("database")));
   fb::Transaction tr(db);
   QElapsedTimer t;
   t.start();
