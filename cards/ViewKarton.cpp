@@ -25,6 +25,7 @@
 #include "Nomen.h"
 #include "Points.h"
 #include "egn.h"
+#include "frmNotes.h"
 
 TViewKart *ViewKart = nullptr;
 
@@ -402,6 +403,8 @@ void TViewKart::connectFieldEdits() {
   connect(HardLife, &QCheckBox::toggled, this, &TViewKart::CardFieldChange);
   connect(ebIncome, &QLineEdit::textChanged, this, &TViewKart::ebIncomeChange);
   connect(mNotes, &QPlainTextEdit::textChanged, this, &TViewKart::mNotesChange);
+  connect(add_note, &QPushButton::clicked, this, &TViewKart::add_noteClick);
+  mNotes->viewport()->installEventFilter(this);
 }
 
 void TViewKart::guarded(const std::function<void()> &fn) {
@@ -753,8 +756,7 @@ bool TViewKart::SaveCard() {
     setText("L_CONDITIONS", ebLCond->text());
 
     if (Mode == 0)
-      zv::LogAction(number, QStringLiteral("RGS_CARD"),
-                    QStringLiteral("Създаване на картон с регистрационен номер ") + ebRegNum->text());
+      zv::LogAction(number, QStringLiteral("RGS_CARD"), zv::CardCreatedText(ebRegNum->text()));
     else
       LogCardChanges();
 
@@ -796,6 +798,8 @@ bool TViewKart::SaveCard() {
     zv::ComputeCardPoints(CardId);
     dm.Cards.close();
     tr.commitRetaining();
+    // The history now holds the watched fields as they stand.
+    if (Mode != 0) SnapshotCardFields();
   } catch (const std::exception &e) {
     try {
       tr.rollback();
@@ -884,30 +888,76 @@ void TViewKart::storeMembersByPosition() {
 
 // ---- change history of a stored card
 
-void TViewKart::SnapshotCardFields() {
-  Snapshot.dekId = dek_id->text();
-  Snapshot.dekDate = dayOf(dek_dat);
-  Snapshot.group = cbGroup->currentIndex();
-  Snapshot.groupDate = dayOf(dtGrupaDate);
-  Snapshot.status = cbStatus->currentIndex();
+namespace {
+
+const QString kCardSubject = QStringLiteral("RGS_CARD");
+const QString kPersonSubject = QStringLiteral("RGS_PERSON");
+
+QStringList itemTexts(const QComboBox *box) {
+  QStringList out;
+  for (int i = 0; i < box->count(); ++i) out << box->itemText(i);
+  return out;
 }
+
+// The stored member of Person's current row (or edit buffer).
+zv::StoredMember storedMember(const zv::Table &p) {
+  const auto f = [&p](const char *name) { return p.fieldByName(QLatin1String(name)); };
+  const auto text = [&f](const char *name) -> std::optional<QString> {
+    const zv::Field v = f(name);
+    if (v.isNull()) return std::nullopt;
+    return rtrim(v.asString());
+  };
+  const auto number = [&f](const char *name) -> std::optional<int> {
+    const zv::Field v = f(name);
+    if (v.isNull()) return std::nullopt;
+    return v.asInteger();
+  };
+  zv::StoredMember m;
+  m.name = text("NAME");
+  m.egn = text("EGN");
+  m.type = number("PERSON_TYPE");
+  m.socGroup = number("SOCGRUPA");
+  m.notes = text("NOTES");
+  m.invProc = number("INV_PROC");
+  m.invDate = text("INV_DATE");
+  m.telk = text("TELK_NUM");
+  return m;
+}
+
+int personId(const zv::Table &p) { return p.fieldByName(QStringLiteral("PERSON_ID")).asInteger(); }
+
+}  // namespace
+
+zv::WatchedCardFields TViewKart::watchedFields() const {
+  return {dek_id->text(), dayOf(dek_dat), cbGroup->currentIndex(), dayOf(dtGrupaDate), cbStatus->currentIndex()};
+}
+
+void TViewKart::SnapshotCardFields() { Snapshot = watchedFields(); }
 
 void TViewKart::LogCardChanges() {
-  // The entries for the watched fields (declaration number and date, group,
-  // group date, status) against Snapshot go here.
-  SnapshotCardFields();
+  const QStringList texts =
+      zv::CardChangeTexts(Snapshot, watchedFields(), itemTexts(cbGroup), itemTexts(cbStatus), ebRegNum->text());
+  for (const QString &text : texts) zv::LogAction(CardId, kCardSubject, text);
 }
 
-QStringList TViewKart::MemberChangeLines(const MemberRow & /*cells*/) {
-  // The stored values of the member (Person's edit buffer) against the row.
-  return {};
+QStringList TViewKart::MemberChangeLines(const MemberRow &cells) {
+  return zv::MemberChangeLines(storedMember(DataModule1->Person), cells, itemTexts(cbSocGrupa));
 }
 
-void TViewKart::LogMemberChanged(const QStringList & /*lines*/) {}
+void TViewKart::LogMemberChanged(const QStringList &lines) {
+  zv::LogAction(personId(DataModule1->Person), kPersonSubject, zv::MemberChangeText(lines, ebRegNum->text()));
+}
 
-void TViewKart::LogMemberAdded(const MemberRow & /*cells*/) {}
+void TViewKart::LogMemberAdded(const MemberRow &cells) {
+  zv::LogAction(CardId, kCardSubject, zv::MemberAddedText(cells[zv::cellName]));
+}
 
-void TViewKart::LogMemberRemoved() {}
+void TViewKart::LogMemberRemoved() {
+  const zv::Table &p = DataModule1->Person;
+  const zv::StoredMember m = storedMember(p);
+  zv::LogAction(personId(p), kPersonSubject,
+                zv::MemberRemovedText(m.type.value_or(-1), m.name.value_or(QString()), ebRegNum->text()));
+}
 
 // ====================================================================== closing
 
@@ -935,6 +985,10 @@ void TViewKart::FormClose() {
 }
 
 bool TViewKart::eventFilter(QObject *obj, QEvent *e) {
+  if (obj == mNotes->viewport() && e->type() == QEvent::MouseButtonDblClick) {
+    mNotesDblClick();
+    return Mode == 1;  // the notes window took the double click
+  }
   if (obj == ebRegNum && e->type() == QEvent::KeyPress && Mode == 1) {
     const auto *k = static_cast<QKeyEvent *>(e);
     if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
@@ -951,6 +1005,21 @@ void TViewKart::CardFieldChange() { Modified = true; }
 void TViewKart::ebIncomeChange() { Modified = true; }
 void TViewKart::mNotesChange() { Modified = true; }
 void TViewKart::HardLifeClick() {}
+
+// ====================================================================== notes
+
+void TViewKart::add_noteClick() {
+  if (note_txt->text().isEmpty()) return;
+  mNotes->setPlainText(zv::StampedMemoText(mNotes->toPlainText(), note_txt->text()));
+}
+
+void TViewKart::mNotesDblClick() {
+  if (Mode != 1) return;
+  // A new window for every opening; it puts its text back into mNotes as it
+  // closes.
+  TfrmuNotes notes(mNotes, this);
+  notes.exec();
+}
 
 // ====================================================================== member rows
 

@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <functional>
 
+#include "CardHistory.h"
 #include "CardRules.h"
 #include "ZvDate.h"
 
@@ -108,13 +109,7 @@ class TViewKart : public QDialog {
   int MinAddressYears = 0;
   // The watched card fields as loaded or last stored; the change entries of
   // a stored card compare against it.
-  struct CardSnapshot {
-    QString dekId;
-    zv::TDate dekDate = 0;
-    int group = -1;
-    zv::TDate groupDate = 0;
-    int status = -1;
-  };
+  using CardSnapshot = zv::WatchedCardFields;
   CardSnapshot Snapshot;
 
   enum NavigateBtn { nbtFirst, nbtPrior, nbtNext, nbtLast };
@@ -147,6 +142,7 @@ class TViewKart : public QDialog {
   int SelectedRow() const;
   void WriteMemberRow(int row);
   void ClearMemberPanel();
+  // Snapshot := the watched card fields as the window shows them.
   void SnapshotCardFields();
 
  public slots:
@@ -164,6 +160,10 @@ class TViewKart : public QDialog {
   void pojizClick();
   void ebIncomeChange();
   void mNotesChange();
+  // "Добави" under the notes: the text of note_txt stamped above the notes.
+  void add_noteClick();
+  // Opens the notes window over the notes of a stored card.
+  void mNotesDblClick();
   void HardLifeClick();
   // Any edit of a card field.
   void CardFieldChange();
@@ -200,8 +200,10 @@ class TViewKart : public QDialog {
 
   // Change history of a stored card: the entries are written here, inside
   // the save's transaction.
-  // The watched card fields against Snapshot; renews Snapshot.
+  // The watched card fields against Snapshot. Snapshot is renewed once the
+  // save has gone through, so that a failed save leaves it as it was.
   void LogCardChanges();
+  zv::WatchedCardFields watchedFields() const;
   // A member row paired with the stored member that Person is editing: the
   // change lines for the differences, before the row is written into it.
   QStringList MemberChangeLines(const zv::MemberRow &cells);
