@@ -90,9 +90,3 @@ TEST_F(TwoWorkstations, SameNumberTwiceGivesTheSecondTheServersError) {
 }
 
 }  // namespace
-
-int main(int argc, char **argv) {
-  QCoreApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -180,9 +180,3 @@ TEST(Install, RefusesToOverwriteAnExistingRegister) {
 }
 
 }  // namespace
-
-int main(int argc, char **argv) {
-  QCoreApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
