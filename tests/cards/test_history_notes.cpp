@@ -24,6 +24,7 @@
 #include "History.h"
 #include "Nomen.h"
 #include "Session.h"
+#include "CardWindowFixture.h"
 #include "TempRegister.h"
 #include "ViewKarton.h"
 #include "egn.h"
@@ -194,59 +195,11 @@ TEST(CardHistoryTexts, EntryTexts) {
 
 // ------------------------------------------------------------------ window
 
-class HistoryWindowTest : public ::testing::Test {
+class HistoryWindowTest : public CardWindowFixture {
  protected:
-  TempRegister reg;
-  std::unique_ptr<TDataModule1> dm;
-  std::unique_ptr<TViewKart> w;
-
   void SetUp() override {
     pinNow();
-    Dialogs::setScripted(true);
-    Dialogs::clearShown();
-    zv::session() = zv::Session{kUser, QStringLiteral("1"), QStringLiteral("ivan")};
-    dm = std::make_unique<TDataModule1>();
-    dm->connectTo(reg.path, QStringLiteral("SYSDBA"), QString());
-    listAll();
-    w = std::make_unique<TViewKart>();
-  }
-  void TearDown() override {
-    w.reset();
-    if (dm->Database.connected()) dm->disconnectCommitting();
-    dm.reset();
-    zv::setNow(std::nullopt);
-    Dialogs::setScripted(false);
-  }
-
-  void listAll() { dm->setMainLines(QStringLiteral("and P.PERSON_TYPE = 0 "), QStringLiteral(" order by Reg_Num")); }
-
-  // Rows of a statement as "a|b|c": through this workstation's transaction,
-  // or committed only, through a connection of its own.
-  static QStringList rowsOf(zv::Query &q) {
-    q.open();
-    QStringList out;
-    for (int r = 0; r < q.recordCount(); ++r) {
-      QStringList cells;
-      for (int c = 0; c < q.fieldCount(); ++c) cells << zv::Field(QString(), q.value(r, c)).asString();
-      out << cells.join(QLatin1Char('|'));
-    }
-    return out;
-  }
-  QStringList own(const QString &sql) {
-    zv::Query q(dm->Database, dm->Transaction);
-    q.SQL = QStringList{sql};
-    return rowsOf(q);
-  }
-  QStringList committed(const QString &sql) {
-    fb::Database db;
-    db.databaseName = reg.path;
-    db.connect();
-    fb::Transaction tr(db);
-    zv::Query q(db, tr);
-    q.SQL = QStringList{sql};
-    QStringList out = rowsOf(q);
-    tr.commit();
-    return out;
+    CardWindowFixture::SetUp();
   }
   void exec(const QString &sql, const std::vector<QVariant> &params = {}) {
     fb::execute(dm->Database, dm->Transaction, sql, params);

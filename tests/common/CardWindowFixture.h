@@ -1,0 +1,69 @@
+#pragma once
+// A card window over a fresh register, with the dialog facade scripted, and
+// ways to read back what a save wrote.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "DataModule.h"
+#include "Dialogs.h"
+#include "Session.h"
+#include "TempRegister.h"
+#include "ViewKarton.h"
+
+class CardWindowFixture : public ::testing::Test {
+ protected:
+  TempRegister reg;
+  std::unique_ptr<TDataModule1> dm;
+  std::unique_ptr<TViewKart> w;
+
+  // Derived fixtures pin the clock first, then call this.
+  void SetUp() override {
+    Dialogs::setScripted(true);
+    Dialogs::clearShown();
+    zv::session() = zv::Session{QStringLiteral("Иван Петров"), QStringLiteral("1"), QStringLiteral("ivan")};
+    dm = std::make_unique<TDataModule1>();
+    dm->connectTo(reg.path, QStringLiteral("SYSDBA"), QString());
+    listAll();
+    w = std::make_unique<TViewKart>();
+  }
+  void TearDown() override {
+    w.reset();
+    if (dm->Database.connected()) dm->disconnectCommitting();
+    dm.reset();
+    zv::setNow(std::nullopt);
+    Dialogs::setScripted(false);
+  }
+
+  void listAll() { dm->setMainLines(QStringLiteral("and P.PERSON_TYPE = 0 "), QStringLiteral(" order by Reg_Num")); }
+
+  // Rows of a statement as "a|b|c": through this workstation's transaction
+  // (uncommitted work included), or committed only, through a connection of
+  // its own.
+  static QStringList rowsOf(zv::Query &q) {
+    q.open();
+    QStringList out;
+    for (int r = 0; r < q.recordCount(); ++r) {
+      QStringList cells;
+      for (int c = 0; c < q.fieldCount(); ++c) cells << zv::Field(QString(), q.value(r, c)).asString();
+      out << cells.join(QLatin1Char('|'));
+    }
+    return out;
+  }
+  QStringList own(const QString &sql) {
+    zv::Query q(dm->Database, dm->Transaction);
+    q.SQL = QStringList{sql};
+    return rowsOf(q);
+  }
+  QStringList committed(const QString &sql) {
+    fb::Database db;
+    db.databaseName = reg.path;
+    db.connect();
+    fb::Transaction tr(db);
+    zv::Query q(db, tr);
+    q.SQL = QStringList{sql};
+    QStringList out = rowsOf(q);
+    tr.commit();
+    return out;
+  }
+};
