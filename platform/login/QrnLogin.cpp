@@ -154,6 +154,20 @@ QLabel *errorLabel(QWidget *parent) {
   return l;
 }
 
+// The fields above, the error line, then the two buttons at the right;
+// Cancel closes the dialog.
+void layOutDialog(QDialog &dlg, QFormLayout *form, QLabel *lblError, QPushButton *btnOk, QPushButton *btnCancel) {
+  auto *buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(btnOk);
+  buttons->addWidget(btnCancel);
+  auto *top = new QVBoxLayout(&dlg);
+  top->addLayout(form);
+  top->addWidget(lblError);
+  top->addLayout(buttons);
+  QObject::connect(btnCancel, &QPushButton::clicked, &dlg, &QDialog::reject);
+}
+
 QPushButton *button(const QString &name, const QString &caption, QWidget *parent) {
   auto *b = new QPushButton(caption, parent);
   b->setObjectName(name);
@@ -190,16 +204,7 @@ unsigned char runLogin(QWidget *parent, const QString &appCode, void *record) {
   auto *form = new QFormLayout;
   form->addRow(QString::fromUtf8("Потребител:"), edLogin);
   form->addRow(QString::fromUtf8("Парола:"), edPassword);
-  auto *buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(btnOk);
-  buttons->addWidget(btnCancel);
-  auto *top = new QVBoxLayout(&dlg);
-  top->addLayout(form);
-  top->addWidget(lblError);
-  top->addLayout(buttons);
-
-  QObject::connect(btnCancel, &QPushButton::clicked, &dlg, &QDialog::reject);
+  layOutDialog(dlg, form, lblError, btnOk, btnCancel);
   QObject::connect(btnOk, &QPushButton::clicked, &dlg, [&] {
     lblError->clear();
     const QString login = edLogin->text().trimmed();
@@ -275,16 +280,7 @@ unsigned char runChangePassword(QWidget *parent, const QString &configFile, cons
   form->addRow(QString::fromUtf8("Стара парола:"), edOld);
   form->addRow(QString::fromUtf8("Нова парола:"), edNew);
   form->addRow(QString::fromUtf8("Повторете новата парола:"), edRepeat);
-  auto *buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(btnOk);
-  buttons->addWidget(btnCancel);
-  auto *top = new QVBoxLayout(&dlg);
-  top->addLayout(form);
-  top->addWidget(lblError);
-  top->addLayout(buttons);
-
-  QObject::connect(btnCancel, &QPushButton::clicked, &dlg, &QDialog::reject);
+  layOutDialog(dlg, form, lblError, btnOk, btnCancel);
   QObject::connect(btnOk, &QPushButton::clicked, &dlg, [&] {
     lblError->clear();
     if (edNew->text().isEmpty()) {
