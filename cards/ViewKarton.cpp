@@ -107,7 +107,13 @@ void TViewKart::buildLayout() {
   setWindowTitle(kCaptionNew);
   setModal(true);
   const auto edit = [this](const char *name) { return named(new QLineEdit(this), name); };
-  const auto combo = [this](const char *name) { return named(new QComboBox(this), name); };
+  const auto combo = [this](const char *name) {
+    auto *c = named(new QComboBox(this), name);
+    // Wide enough to read a group's text, not as wide as the longest one.
+    c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    c->setMinimumContentsLength(22);
+    return c;
+  };
   const auto date = [this](const char *name) {
     auto *d = named(new QDateEdit(this), name);
     d->setCalendarPopup(true);
@@ -160,7 +166,7 @@ void TViewKart::buildLayout() {
   FamilyList->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   FamilyList->verticalHeader()->setDefaultSectionSize(17);
   FamilyList->setHorizontalHeaderLabels(kHeadings);
-  const int widths[] = {56, 238, 73, 67, 186, 64, 64, 64};
+  const int widths[] = {70, 230, 90, 110, 186, 64, 64, 64};
   for (int c = 0; c < 8; ++c) FamilyList->setColumnWidth(c, widths[c]);
   FamilyCount = edit("FamilyCount");
   FamilyCount->setReadOnly(true);
