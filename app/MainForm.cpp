@@ -1,6 +1,10 @@
 #include "MainForm.h"
 
 #include <QAction>
+#include <QActionGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QMenu>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -143,6 +147,21 @@ void TMainForm::buildLayout() {
   GroupBox3 = new QGroupBox(QStringLiteral("Търсене"), central);
   GroupBox3->setObjectName(QStringLiteral("GroupBox3"));
   auto *sl = new QHBoxLayout(GroupBox3);
+  // The group and status lists are filled from the nomenclatures at the
+  // start of work; the other criteria join them with the search itself.
+  const auto criterion = [&](const char *check, const QString &caption, const char *list) {
+    auto *c = new QCheckBox(caption, GroupBox3);
+    c->setObjectName(QString::fromLatin1(check));
+    auto *box = new QComboBox(GroupBox3);
+    box->setObjectName(QString::fromLatin1(list));
+    box->setMinimumContentsLength(22);
+    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    sl->addWidget(c);
+    sl->addWidget(box);
+    return box;
+  };
+  sGroup = criterion("CheckBox6", QStringLiteral("По група:"), "sGroup");
+  sStatus = criterion("CheckBox8", QStringLiteral("По състояние:"), "sStatus");
   sl->addStretch(1);
   sbSearch = new QPushButton(QStringLiteral("Търсене"), GroupBox3);
   sbSearch->setObjectName(QStringLiteral("sbSearch"));
@@ -169,6 +188,10 @@ void TMainForm::buildLayout() {
   for (int c = 0; c < widths.size(); ++c) FamilyGrid->setColumnWidth(c, widths[c]);
   connect(FamilyGrid, &QTableView::doubleClicked, this, [this] { FamilyGridDblClick(); });
   connect(FamilyGrid, &QTableView::clicked, this, [this] { FamilyGridCellClick(); });
+  pm_s = new QMenu(this);
+  pm_s->setObjectName(QStringLiteral("pm_s"));
+  FamilyGrid->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(FamilyGrid, &QTableView::customContextMenuRequested, this, &TMainForm::GetSTATUS);
   gl->addWidget(FamilyGrid, 1);
   TabSet1 = new QTabBar(GroupBox1);
   TabSet1->setObjectName(QStringLiteral("TabSet1"));
@@ -375,7 +398,9 @@ void TMainForm::FormShow() {
     if (!ini.writeString(QStringLiteral("User"), QStringLiteral("lastuser"), s.LoginName))
       Dialogs::message(SettingsFileError(SettingsFilePath()), QApplication::applicationName(),
                        Dialogs::Icon::Warning);
-    // 8. The search lists and the status menu are filled by their own panels.
+    // 8. The search lists; the status menu is built each time it opens.
+    zv::FillNomList(sGroup, QStringLiteral("GROUP1"));
+    zv::FillNomList(sStatus, QStringLiteral("STATUS"));
     // 9.
     DataModule1->setMainLines(SearchFilter, OrderLine);
     // 10.
@@ -617,6 +642,40 @@ void TMainForm::FamilyGridKeyEnter() {
     return;
   }
   if (DataModule1->MainQuery.recordCount() > 0) openCurrentCard();
+}
+
+void TMainForm::GetSTATUS(const QPoint &pos) {
+  guarded([&] {
+    BuildStatusMenu();
+    pm_s->popup(FamilyGrid->viewport()->mapToGlobal(pos));
+  });
+}
+
+void TMainForm::BuildStatusMenu() {
+  pm_s->clear();
+  if (!DataModule1 || !DataModule1->Database.connected()) return;
+  // The status of the current row's card, read from the card itself.
+  int current = -1;
+  const int row = currentRow();
+  if (row >= 0 && DataModule1->MainQuery.active() && DataModule1->MainQuery.recordCount() > 0) {
+    zv::Query &q = DataModule1->TempQuery;
+    q.close();
+    q.SQL = QStringList{QStringLiteral("select STATUS from RGS_CARD where CARD_ID = ") +
+                        QString::number(DataModule1->MainQuery.value(row, QStringLiteral("CARD_ID")).toInt())};
+    q.open();
+    if (!q.isEmpty()) current = q.fieldByName(QStringLiteral("STATUS")).asInteger();
+    q.close();
+  }
+  const QList<zv::NomEntry> statuses = zv::NomEntries(QStringLiteral("STATUS"));
+  auto *group = new QActionGroup(pm_s);
+  for (const zv::NomEntry &e : statuses) {
+    QAction *a = pm_s->addAction(e.text);
+    a->setData(e.n);
+    a->setCheckable(true);
+    a->setChecked(e.n == current);
+    group->addAction(a);
+  }
+  for (const zv::NomEntry &e : statuses) pm_s->addAction(QStringLiteral("За Всички - ") + e.text)->setData(e.n + 9);
 }
 
 bool TMainForm::eventFilter(QObject *obj, QEvent *e) {

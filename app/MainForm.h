@@ -14,6 +14,8 @@ class QToolBar;
 class QToolButton;
 class QPushButton;
 class QMenu;
+class QComboBox;
+class QPoint;
 class TDataModule1;
 
 // The register query shown in the grid.
@@ -43,6 +45,7 @@ class TMainForm : public QMainWindow {
   Q_OBJECT
  public:
   explicit TMainForm(QWidget *parent = nullptr);
+  QMenu *statusMenu() const { return pm_s; }
   ~TMainForm() override;
 
   int AccessLevel = 0;
@@ -96,6 +99,9 @@ class TMainForm : public QMainWindow {
   void FamilyGridDblClick();
   void FamilyGridKeyEnter();
   void FamilyGridCellClick();
+  // The status popup of the grid, rebuilt each time it opens.
+  void GetSTATUS(const QPoint &pos);
+  void BuildStatusMenu();
 
  protected:
   void showEvent(QShowEvent *e) override;
@@ -118,6 +124,9 @@ class TMainForm : public QMainWindow {
   QTabBar *TabSet1 = nullptr;
   QToolBar *ToolBar = nullptr;
   QPushButton *sbSearch = nullptr;
+  QComboBox *sGroup = nullptr;
+  QComboBox *sStatus = nullptr;
+  QMenu *pm_s = nullptr;
   QLabel *panel0_ = nullptr;
   QLabel *panel1_ = nullptr;
   MainGridModel *model_ = nullptr;

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
+#include <QMenu>
 #include <QDialog>
 #include <QFile>
 #include <QLabel>
@@ -289,6 +291,36 @@ TEST_F(MainFormTest, MenuAndToolbarCarryTheirKeysAndStates) {
   form->hlpbtnClick();
   EXPECT_EQ(Dialogs::lastText(), QStringLiteral("Couldn't execute the application"));
   EXPECT_EQ(Dialogs::shown().last().caption, QStringLiteral("Error"));
+}
+
+// The search lists are filled at the start of work; the status menu is built
+// from the nomenclature each time it opens, marking the current card's status.
+TEST_F(MainFormTest, SearchListsAndStatusMenuComeFromTheNomenclatures) {
+  start(QStringLiteral("Администратор"), QStringLiteral("USER1"), QStringLiteral("admin"));
+  auto *sGroup = form->findChild<QComboBox *>(QStringLiteral("sGroup"));
+  auto *sStatus = form->findChild<QComboBox *>(QStringLiteral("sStatus"));
+  ASSERT_TRUE(sGroup && sStatus);
+  EXPECT_EQ(sGroup->count(), 6);
+  EXPECT_EQ(sStatus->count(), 5);
+  EXPECT_TRUE(sStatus->itemText(1).startsWith(QStringLiteral("Вписан в картотеката")));
+
+  form->BuildStatusMenu();  // empty list: nothing marked
+  QList<QAction *> items = form->statusMenu()->actions();
+  ASSERT_EQ(items.size(), 10);
+  for (QAction *a : items) EXPECT_FALSE(a->isChecked());
+
+  const int c = addCard(8, /*status=*/2);
+  addPerson(c, QStringLiteral("Титуляр"), 0);
+  form->Refresh();
+  form->BuildStatusMenu();
+  items = form->statusMenu()->actions();
+  ASSERT_EQ(items.size(), 10);
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(items[i]->data().toInt(), i);
+    EXPECT_EQ(items[i]->isChecked(), i == 2);
+    EXPECT_EQ(items[i + 5]->data().toInt(), i + 9);
+    EXPECT_EQ(items[i + 5]->text(), QStringLiteral("За Всички - ") + items[i]->text());
+  }
 }
 
 // Opening cards from the list: nothing opens on an empty list, but the list
