@@ -61,13 +61,32 @@ bool IsTenDigitEgn(const QString &text) {
   return text.size() == 10 && IsAllDigits(text);
 }
 
-bool EgnCheckDigitOk(const QString &text) {
+int EgnCheckDigit(const QString &nineDigits) {
   static constexpr int kWeights[9] = {2, 4, 8, 5, 10, 9, 7, 3, 6};
-  if (!IsTenDigitEgn(text)) return false;
+  if (nineDigits.size() != 9 || !IsAllDigits(nineDigits)) return -1;
   int sum = 0;
-  for (int i = 0; i < 9; ++i) sum += digitAt(text, i) * kWeights[i];
+  for (int i = 0; i < 9; ++i) sum += digitAt(nineDigits, i) * kWeights[i];
   const int r = sum % 11;
-  return digitAt(text, 9) == (r == 10 ? 0 : r);
+  return r == 10 ? 0 : r;
+}
+
+bool EgnCheckDigitOk(const QString &text) {
+  if (!IsTenDigitEgn(text)) return false;
+  return digitAt(text, 9) == EgnCheckDigit(text.left(9));
+}
+
+QString MakeEgn(const QDate &born, int serial) {
+  int month = born.month();
+  if (born.year() >= 2000)
+    month += 40;
+  else if (born.year() < 1900)
+    month += 20;
+  const QString nine = QStringLiteral("%1%2%3%4")
+                           .arg(born.year() % 100, 2, 10, QLatin1Char('0'))
+                           .arg(month, 2, 10, QLatin1Char('0'))
+                           .arg(born.day(), 2, 10, QLatin1Char('0'))
+                           .arg(serial % 1000, 3, 10, QLatin1Char('0'));
+  return nine + QString::number(EgnCheckDigit(nine));
 }
 
 TDate EgnBirthDate(const QString &text, int yearOffset) {

@@ -3,6 +3,7 @@
 // they encode, the age tests built on it, and a few small text, number and
 // date helpers that the rest of the register shares. Nothing here touches the
 // database; the age tests read the workstation clock (zv::now) once per call.
+#include <QDate>
 #include <QString>
 
 #include "ZvDate.h"
@@ -15,6 +16,13 @@ bool IsTenDigitEgn(const QString &text);
 // Ten ASCII digits whose last one is the check digit of the first nine
 // (weights 2 4 8 5 10 9 7 3 6, modulus 11, remainder 10 stands for 0).
 bool EgnCheckDigitOk(const QString &text);
+
+// The check digit (0-9) for the first nine digits of a number; -1 when they
+// are not nine decimal digits.
+int EgnCheckDigit(const QString &nineDigits);
+// A well-formed number for a birth date in 1800-2099 (the month carries the
+// century) with the given three serial digits and its check digit.
+QString MakeEgn(const QDate &born, int serial);
 
 // The date of birth encoded in the number, moved forward by yearOffset whole
 // years (a 29 February birthday lands on 1 March whenever yearOffset > 0).

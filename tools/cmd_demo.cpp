@@ -14,6 +14,7 @@
 #include "Fb.h"
 #include "Options.h"
 #include "ZvDate.h"
+#include "egn.h"
 
 namespace {
 
@@ -71,28 +72,12 @@ class Dice {
 // A valid personal number for a birth date: century offset on the month,
 // an even ninth digit for a man and an odd one for a woman, the check digit.
 QString egnFor(const QDate &born, bool male, Dice &dice) {
-  int month = born.month();
-  if (born.year() >= 2000)
-    month += 40;
-  else if (born.year() < 1900)
-    month += 20;
-  int d[10];
-  d[0] = (born.year() % 100) / 10;
-  d[1] = born.year() % 10;
-  d[2] = month / 10;
-  d[3] = month % 10;
-  d[4] = born.day() / 10;
-  d[5] = born.day() % 10;
-  d[6] = dice.pick(0, 9);
-  d[7] = dice.pick(0, 9);
-  d[8] = dice.pick(0, 4) * 2 + (male ? 0 : 1);
-  static constexpr int kWeights[9] = {2, 4, 8, 5, 10, 9, 7, 3, 6};
-  int sum = 0;
-  for (int i = 0; i < 9; ++i) sum += d[i] * kWeights[i];
-  d[9] = sum % 11 == 10 ? 0 : sum % 11;
-  QString s;
-  for (int x : d) s += QChar(u'0' + x);
-  return s;
+  // Drawn one by one so that a seed always gives the same numbers.
+  const int d7 = dice.pick(0, 9);
+  const int d8 = dice.pick(0, 9);
+  const int d9 = dice.pick(0, 4) * 2 + (male ? 0 : 1);  // even for a man, odd for a woman
+  const int serial = d7 * 100 + d8 * 10 + d9;
+  return zv::MakeEgn(born, serial);
 }
 
 // The kinds of wrong numbers an old register holds.

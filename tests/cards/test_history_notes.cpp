@@ -36,18 +36,7 @@ inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdS
 namespace {
 
 // A personal number born on the given day, with its check digit.
-QString egnOf(int year, int month, int day, int serial) {
-  const int mm = year >= 2000 ? month + 40 : month;
-  QString s = QStringLiteral("%1%2%3%4")
-                  .arg(year % 100, 2, 10, QLatin1Char('0'))
-                  .arg(mm, 2, 10, QLatin1Char('0'))
-                  .arg(day, 2, 10, QLatin1Char('0'))
-                  .arg(serial, 3, 10, QLatin1Char('0'));
-  static const int weights[] = {2, 4, 8, 5, 10, 9, 7, 3, 6};
-  int sum = 0;
-  for (int i = 0; i < 9; ++i) sum += (s.at(i).unicode() - '0') * weights[i];
-  return s + QString::number(sum % 11 == 10 ? 0 : sum % 11);
-}
+QString egnOf(int year, int month, int day, int serial) { return zv::MakeEgn(QDate(year, month, day), serial); }
 
 const QDate kToday(2024, 6, 15);
 const QString kEgnA = egnOf(1985, 3, 10, 123);

@@ -72,6 +72,16 @@ TEST(Egn, FormatCheckDigitAndBirthDate) {
   }
 }
 
+TEST(Egn, MakeEgnGivesTheNumberOfABirthDate) {
+  // The century sits in the month; the check digit closes the number.
+  EXPECT_EQ(zv::MakeEgn(QDate(1901, 1, 1), 0), QStringLiteral("0101010007"));
+  EXPECT_EQ(zv::MakeEgn(QDate(1800, 1, 1), 0), QStringLiteral("0021010008"));
+  EXPECT_EQ(zv::MakeEgn(QDate(2099, 1, 1), 0), QStringLiteral("9941010001"));
+  EXPECT_EQ(zv::EgnCheckDigit(QStringLiteral("010101006")), 0);  // remainder 10
+  EXPECT_EQ(zv::EgnCheckDigit(QStringLiteral("01010100")), -1);
+  EXPECT_EQ(zv::EgnCheckDigit(QStringLiteral("01010100a")), -1);
+}
+
 TEST(Egn, BirthDateWithYearOffset) {
   struct Case {
     QString text;

@@ -39,22 +39,7 @@ const QDate kToday = kNowDt.date();
 TDate pinnedNow() { return zv::fromQDateTime(kNowDt); }
 
 // A valid personal number for a birth date.
-QString egnOf(const QDate &born, int serial = 123) {
-  int month = born.month();
-  if (born.year() >= 2000)
-    month += 40;
-  else if (born.year() < 1900)
-    month += 20;
-  const QString nine = QStringLiteral("%1%2%3%4")
-                           .arg(born.year() % 100, 2, 10, QLatin1Char('0'))
-                           .arg(month, 2, 10, QLatin1Char('0'))
-                           .arg(born.day(), 2, 10, QLatin1Char('0'))
-                           .arg(serial % 1000, 3, 10, QLatin1Char('0'));
-  static constexpr int kWeights[9] = {2, 4, 8, 5, 10, 9, 7, 3, 6};
-  int sum = 0;
-  for (int i = 0; i < 9; ++i) sum += (nine.at(i).unicode() - '0') * kWeights[i];
-  return nine + QString::number(sum % 11 == 10 ? 0 : sum % 11);
-}
+QString egnOf(const QDate &born, int serial = 123) { return zv::MakeEgn(born, serial); }
 
 // Someone who turned `years` old `daysPast` days before today.
 QString aged(int years, int daysPast = 40) { return egnOf(kToday.addYears(-years).addDays(-daysPast)); }
