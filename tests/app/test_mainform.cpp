@@ -255,7 +255,9 @@ TEST_F(MainFormTest, RightsChecksRefuseWithTheMessage) {
     (form.get()->*c.command)();
     const bool refused = !Dialogs::shown().isEmpty() && Dialogs::shown().first().text == kNoRights;
     EXPECT_EQ(refused, c.refused) << c.role.toStdString();
-    if (refused) EXPECT_EQ(Dialogs::shown().first().caption, QStringLiteral("Грешка"));
+    if (refused) {
+      EXPECT_EQ(Dialogs::shown().first().caption, QStringLiteral("Грешка"));
+    }
   }
 }
 
@@ -281,7 +283,9 @@ TEST_F(MainFormTest, MenuAndToolbarCarryTheirKeysAndStates) {
     auto *a = form->findChild<QAction *>(QLatin1String(i.name));
     ASSERT_NE(a, nullptr) << i.name;
     EXPECT_EQ(a->shortcut(), i.key) << i.name;
-    if (i.visible) EXPECT_EQ(a->isEnabled(), i.enabled) << i.name;  // a hidden action is never enabled
+    if (i.visible) {  // a hidden action is never enabled
+      EXPECT_EQ(a->isEnabled(), i.enabled) << i.name;
+    }
     EXPECT_EQ(a->isVisible(), i.visible) << i.name;
   }
   EXPECT_EQ(form->windowTitle(), QStringLiteral("Куорин Зелво"));

@@ -25,11 +25,7 @@
 
 namespace {
 
-// A personal number born on the given day, with its check digit.
-QString egnOf(int year, int month, int day, int serial) { return zv::MakeEgn(QDate(year, month, day), serial); }
 
-// "Now" in every test: 15 June 2024, 10:00.
-const QDate kToday(2024, 6, 15);
 const QString kHolderEgn = egnOf(1985, 3, 10, 123);
 const QString kWifeEgn = egnOf(1987, 7, 1, 456);
 const QString kChildEgn = egnOf(2015, 5, 5, 789);
@@ -44,7 +40,6 @@ zv::MemberRow rowOf(const QString &type, const QString &egn, const QString &name
   return r;
 }
 
-void pinNow() { zv::setNow(QDateTime(kToday, QTime(10, 0))); }
 
 // ------------------------------------------------------------------ rules
 
@@ -205,10 +200,6 @@ TEST(CardRules, CountsAndFind) {
 
 class CardWindowTest : public CardWindowFixture {
  protected:
-  void SetUp() override {
-    pinNow();
-    CardWindowFixture::SetUp();
-  }
   // Everything a save may touch.
   QStringList everything() {
     QStringList out;

@@ -35,17 +35,13 @@ inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdS
 
 namespace {
 
-// A personal number born on the given day, with its check digit.
-QString egnOf(int year, int month, int day, int serial) { return zv::MakeEgn(QDate(year, month, day), serial); }
 
-const QDate kToday(2024, 6, 15);
 const QString kEgnA = egnOf(1985, 3, 10, 123);
 const QString kEgnB = egnOf(1987, 7, 1, 456);
 const QString kEgnC = egnOf(2015, 5, 5, 789);
 const QString kEgnD = egnOf(1960, 2, 2, 222);
 const QString kUser = QStringLiteral("Иван Петров");
 
-void pinNow() { zv::setNow(QDateTime(kToday, QTime(10, 0))); }
 
 // The stamp of a user's note as the notes memo shows it (LF line breaks).
 QString stampOf(const QString &note) {
@@ -186,10 +182,6 @@ TEST(CardHistoryTexts, EntryTexts) {
 
 class HistoryWindowTest : public CardWindowFixture {
  protected:
-  void SetUp() override {
-    pinNow();
-    CardWindowFixture::SetUp();
-  }
   void exec(const QString &sql, const std::vector<QVariant> &params = {}) {
     fb::execute(dm->Database, dm->Transaction, sql, params);
     dm->Transaction.commit();

@@ -10,6 +10,16 @@
 #include "Session.h"
 #include "TempRegister.h"
 #include "ViewKarton.h"
+#include "egn.h"
+
+// "Now" in every card window test: 15 June 2024, 10:00.
+inline const QDate kToday(2024, 6, 15);
+inline void pinNow() { zv::setNow(QDateTime(kToday, QTime(10, 0))); }
+
+// A personal number born on the given day, with its check digit.
+inline QString egnOf(int year, int month, int day, int serial) {
+  return zv::MakeEgn(QDate(year, month, day), serial);
+}
 
 class CardWindowFixture : public ::testing::Test {
  protected:
@@ -17,8 +27,8 @@ class CardWindowFixture : public ::testing::Test {
   std::unique_ptr<TDataModule1> dm;
   std::unique_ptr<TViewKart> w;
 
-  // Derived fixtures pin the clock first, then call this.
   void SetUp() override {
+    pinNow();
     Dialogs::setScripted(true);
     Dialogs::clearShown();
     zv::session() = zv::Session{QStringLiteral("Иван Петров"), QStringLiteral("1"), QStringLiteral("ivan")};

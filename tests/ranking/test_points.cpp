@@ -397,7 +397,9 @@ TEST(Demo, ReproducibleRegisterWithValidNumbers) {
       ++valid;
       EXPECT_LE(born, zv::today()) << m->egn.toStdString();
       // Applicants and spouses are of age.
-      if (m->type <= 2) EXPECT_FALSE(zv::IsUnder18(m->egn)) << m->egn.toStdString();
+      if (m->type <= 2) {
+        EXPECT_FALSE(zv::IsUnder18(m->egn)) << m->egn.toStdString();
+      }
     }
   }
   EXPECT_GE(valid * 100, int(rows.size()) * 95) << valid << " of " << rows.size();
