@@ -230,18 +230,6 @@ class CardWindowTest : public CardWindowFixture {
     listAll();
     return cardId;
   }
-  void openStored(int regNum, bool editable) {
-    listAll();
-    for (int r = 0; r < dm->MainQuery.recordCount(); ++r)
-      if (dm->MainQuery.value(r, QStringLiteral("REG_NUM")).toInt() == regNum) dm->MainQuery.setRecNo(r);
-    w->OpenCard(1, editable, false);
-  }
-
-  void member(const QString &name, const QString &type, const QString &egn) {
-    w->FirstName->setText(name);
-    w->PersonType->setCurrentIndex(w->PersonType->findText(type));
-    w->PersonEGN->setText(egn);
-  }
   // The card fields that the check asks for.
   void cardFields(const QString &address, int status = 1, QDate addressDate = kToday.addYears(-10)) {
     w->ebAdress->setText(address);

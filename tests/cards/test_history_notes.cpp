@@ -214,17 +214,6 @@ class HistoryWindowTest : public CardWindowFixture {
   QStringList personIds(int cardId) {
     return own(QStringLiteral("select PERSON_ID from RGS_PERSON where CARD_ID = %1 order by PERSON_ID").arg(cardId));
   }
-  void openStored(int regNum, bool editable) {
-    listAll();
-    for (int r = 0; r < dm->MainQuery.recordCount(); ++r)
-      if (dm->MainQuery.value(r, QStringLiteral("REG_NUM")).toInt() == regNum) dm->MainQuery.setRecNo(r);
-    w->OpenCard(1, editable, false);
-  }
-  void member(const QString &name, const QString &type, const QString &egn) {
-    w->FirstName->setText(name);
-    w->PersonType->setCurrentIndex(w->PersonType->findText(type));
-    w->PersonEGN->setText(egn);
-  }
   static QStringList texts() {
     QStringList out;
     for (const Dialogs::Shown &s : Dialogs::shown()) out << s.kind + QLatin1Char(':') + s.caption + QLatin1Char(':') + s.text;

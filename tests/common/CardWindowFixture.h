@@ -3,6 +3,8 @@
 // ways to read back what a save wrote.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
+#include <QLineEdit>
 #include <memory>
 
 #include "DataModule.h"
@@ -46,6 +48,20 @@ class CardWindowFixture : public ::testing::Test {
   }
 
   void listAll() { dm->setMainLines(QStringLiteral("and P.PERSON_TYPE = 0 "), QStringLiteral(" order by Reg_Num")); }
+
+  // Opens the stored card with this number from the list, without showing.
+  void openStored(int regNum, bool editable) {
+    listAll();
+    for (int r = 0; r < dm->MainQuery.recordCount(); ++r)
+      if (dm->MainQuery.value(r, QStringLiteral("REG_NUM")).toInt() == regNum) dm->MainQuery.setRecNo(r);
+    w->OpenCard(1, editable, false);
+  }
+  // Types a member into the member panel.
+  void member(const QString &name, const QString &type, const QString &egn) {
+    w->FirstName->setText(name);
+    w->PersonType->setCurrentIndex(w->PersonType->findText(type));
+    w->PersonEGN->setText(egn);
+  }
 
   // Rows of a statement as "a|b|c": through this workstation's transaction
   // (uncommitted work included), or committed only, through a connection of
