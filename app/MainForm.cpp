@@ -35,7 +35,7 @@
 #include "IniFile.h"
 #include "LogForm.h"
 #include "LoginCall.h"
-#include "Nomen.h"
+#include "NomForm.h"
 #include "Options.h"
 #include "ViewKarton.h"
 #include "frmMemo.h"

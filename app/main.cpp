@@ -4,7 +4,7 @@
 #include "Dialogs.h"
 #include "LoginCall.h"
 #include "MainForm.h"
-#include "Nomen.h"
+#include "NomForm.h"
 #include "Options.h"
 #include "Status.h"
 #include "ViewKarton.h"

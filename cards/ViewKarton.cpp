@@ -22,7 +22,7 @@
 #include "DataModule.h"
 #include "Dialogs.h"
 #include "History.h"
-#include "Nomen.h"
+#include "NomForm.h"
 #include "Points.h"
 #include "egn.h"
 #include "frmNotes.h"

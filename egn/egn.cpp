@@ -5,7 +5,6 @@
 #include <QStringView>
 #include <QTime>
 
-#include "Dialogs.h"
 
 namespace zv {
 namespace {
@@ -135,8 +134,6 @@ QString CollapseSpaces(const QString &text) {
   }
   return out;
 }
-
-void ShowWarning(const QString &message) { Dialogs::warning(message); }
 
 TDate ParseDateText(const QString &text) {
   const qsizetype blank = text.indexOf(QLatin1Char(' '));

@@ -46,9 +46,6 @@ int DaysToYears(int days);
 // runs included; tabs, line breaks and everything else are copied unchanged.
 QString CollapseSpaces(const QString &text);
 
-// The standard modal warning box with one OK button.
-void ShowWarning(const QString &message);
-
 // Reads "d.m.yyyy" (one- or two-digit day and month), or "M/d/yyyy" when the
 // date contains a slash, optionally followed after a blank by "h:mm" or
 // "h:mm:ss". An unreadable date gives 0; an unreadable time is ignored and the

@@ -6,7 +6,6 @@
 
 #include "DataModule.h"
 #include "Fb.h"
-#include "Status.h"
 #include "egn.h"
 
 namespace zv {
@@ -290,12 +289,6 @@ int RefreshAllPoints(Progress &progress) {
   dm.Transaction.commit();
   dm.tq2.close();
   return n;
-}
-
-int RefreshAllPoints() {
-  if (StatusForm) return RefreshAllPoints(*StatusForm);
-  TStatusForm form;
-  return RefreshAllPoints(form);
 }
 
 }  // namespace zv

@@ -76,9 +76,8 @@ bool ComputeCardPoints(int cardId);
 // Computes the points of every card, newest CARD_ID first, inside the shared
 // transaction, which is committed at the end. Closes MainQuery (the caller
 // reopens it) and walks the cards through tq2. The progress window shows how
-// far the run has come; the overload reports to any other reporter. Returns
-// the number of cards.
-int RefreshAllPoints();
+// far the run has come (the windowed form, RefreshAllPoints(), is declared
+// with the progress window). Returns the number of cards.
 int RefreshAllPoints(Progress &progress);
 
 }  // namespace zv

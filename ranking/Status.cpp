@@ -1,5 +1,7 @@
 #include "Status.h"
 
+#include "Points.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
@@ -59,3 +61,11 @@ void TStatusForm::setPosition(int percent) {
 int TStatusForm::position() const { return ProgressBar1->value(); }
 
 void TStatusForm::end() { hide(); }
+
+namespace zv {
+int RefreshAllPoints() {
+  if (StatusForm) return RefreshAllPoints(*StatusForm);
+  TStatusForm form;
+  return RefreshAllPoints(form);
+}
+}  // namespace zv

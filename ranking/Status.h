@@ -29,3 +29,9 @@ class TStatusForm : public QWidget, public zv::Progress {
 // The progress window of the program, created at start-up; RefreshAllPoints
 // makes a window of its own when there is none.
 extern TStatusForm *StatusForm;
+
+namespace zv {
+// RefreshAllPoints with the progress window of the program (or one of its
+// own when there is none).
+int RefreshAllPoints();
+}  // namespace zv

@@ -22,7 +22,7 @@
 #include "Dialogs.h"
 #include "Fb.h"
 #include "History.h"
-#include "Nomen.h"
+#include "NomForm.h"
 #include "Session.h"
 #include "CardWindowFixture.h"
 #include "TempRegister.h"

@@ -14,7 +14,7 @@
 #include "Dialogs.h"
 #include "History.h"
 #include "LogForm.h"
-#include "Nomen.h"
+#include "NomForm.h"
 #include "Session.h"
 #include "TempRegister.h"
 

@@ -49,3 +49,8 @@ void clearShown();
 QString lastText();
 
 }  // namespace Dialogs
+
+namespace zv {
+// The standard modal warning box with one OK button.
+void ShowWarning(const QString &message);
+}  // namespace zv

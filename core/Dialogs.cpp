@@ -118,3 +118,7 @@ void clearShown() { g_shown.clear(); }
 QString lastText() { return g_shown.isEmpty() ? QString() : g_shown.last().text; }
 
 }  // namespace Dialogs
+
+namespace zv {
+void ShowWarning(const QString &message) { Dialogs::warning(message); }
+}  // namespace zv

@@ -1,0 +1,50 @@
+#pragma once
+// The nomenclature window, and the one routine that fills every list control
+// of the program from a NOM column.
+#include <QDialog>
+
+#include "Nomen.h"
+
+class QComboBox;
+class QPushButton;
+class QTableView;
+
+namespace zv {
+
+// Empties box and fills it with NomEntries(column); each item carries its code
+// as item data. The box is left without a choice (current index -1).
+void FillNomList(QComboBox *box, const QString &column);
+
+}  // namespace zv
+
+// "Номенклатури": pages through the seven lists one at a time. Created once
+// and shown modally; every opening starts again at "Група".
+class TNomForm : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TNomForm(QWidget *parent = nullptr);
+
+  QTableView *NomGrid;
+  QPushButton *bPrev;
+  QPushButton *bNext;
+  QPushButton *bExit;
+
+  // The list shown, 1 (GROUP1) to 7 (KARTFOR).
+  int currentList() const { return current_; }
+
+ public slots:
+  void FormShow();
+  void bPrevClick();
+  void bNextClick();
+  // Ctrl+Delete in the grid: deletes the current row after a confirmation.
+  void NomGridDeleteRow();
+
+ protected:
+  void showEvent(QShowEvent *e) override;
+  bool eventFilter(QObject *watched, QEvent *event) override;
+
+ private:
+  zv::NomGridModel *model_;
+  int current_ = 1;
+  void showOnly(int list);
+};
