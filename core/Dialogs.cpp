@@ -11,13 +11,19 @@ bool g_scripted = false;
 QList<QVariant> g_answers;
 QList<Shown> g_shown;
 
-QVariant nextAnswer() {
-  if (g_answers.isEmpty()) return QVariant();
-  return g_answers.takeFirst();
-}
+std::function<void(const Shown &)> g_onUnscripted;
 
 void record(const QString &kind, const QString &caption, const QString &text, Icon icon) {
   g_shown.append(Shown{kind, caption, text, icon});
+}
+
+// The answer to the question just recorded.
+QVariant nextAnswer() {
+  if (g_answers.isEmpty()) {
+    if (g_onUnscripted) g_onUnscripted(g_shown.last());
+    return QVariant();
+  }
+  return g_answers.takeFirst();
 }
 
 QWidget *parentWidget() { return QApplication::activeWindow(); }
@@ -36,10 +42,7 @@ QMessageBox::Icon toQt(Icon icon) {
 
 void message(const QString &text, const QString &caption, Icon icon) {
   record(QStringLiteral("message"), caption, text, icon);
-  if (g_scripted) {
-    nextAnswer();
-    return;
-  }
+  if (g_scripted) return;
   QMessageBox box(toQt(icon), caption.isEmpty() ? QApplication::applicationName() : caption, text,
                   QMessageBox::Ok, parentWidget());
   box.exec();
@@ -48,10 +51,7 @@ void message(const QString &text, const QString &caption, Icon icon) {
 void warning(const QString &text) {
   const QString caption = QMessageBox::tr("Warning");
   record(QStringLiteral("warning"), caption, text, Icon::Warning);
-  if (g_scripted) {
-    nextAnswer();
-    return;
-  }
+  if (g_scripted) return;
   QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Ok, parentWidget());
   box.exec();
 }
@@ -113,6 +113,8 @@ void setScripted(bool on) {
 }
 bool isScripted() { return g_scripted; }
 void queueAnswer(const QVariant &answer) { g_answers.append(answer); }
+int pendingAnswers() { return static_cast<int>(g_answers.size()); }
+void setUnscriptedHandler(std::function<void(const Shown &)> handler) { g_onUnscripted = std::move(handler); }
 QList<Shown> shown() { return g_shown; }
 void clearShown() { g_shown.clear(); }
 QString lastText() { return g_shown.isEmpty() ? QString() : g_shown.last().text; }

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -36,13 +37,18 @@ struct Shown {
   Icon icon = Icon::None;
 };
 
-// When scripted, nothing is shown: each call is recorded and takes the next
-// queued answer (a bool for ask, an int for askYesNoCancel, a QString or an
-// invalid QVariant for input and file dialogs). Without a queued answer ask
-// says No, input and file dialogs cancel.
+// When scripted, nothing is shown: each call is recorded. A message or warning
+// needs no answer; a question, input box or file dialog takes the next queued
+// answer (a bool for ask, an int for askYesNoCancel, a QString or an invalid
+// QVariant for input and file dialogs). A question asked with no answer queued
+// is reported to the unscripted handler (tests fail on it) and then answered
+// No / cancelled.
 void setScripted(bool on);
 bool isScripted();
 void queueAnswer(const QVariant &answer);
+// Answers queued and not yet taken.
+int pendingAnswers();
+void setUnscriptedHandler(std::function<void(const Shown &)> handler);
 QList<Shown> shown();
 void clearShown();
 // The text of the last box shown, or empty.

@@ -18,6 +18,7 @@
 #include "Dialogs.h"
 #include "Install.h"
 #include "LoginCall.h"
+#include "Modal.h"
 #include "MainForm.h"
 #include "Session.h"
 #include "TempRegister.h"
@@ -335,18 +336,15 @@ TEST_F(MainFormTest, OpenCardFromTheList) {
   int opened = 0;
   bool saveEnabled = true;
   QString shownNumber;
-  std::function<void(int)> watch = [&](int tries) {
-    QTimer::singleShot(10, [&, tries] {
-      auto *dlg = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-      if (dlg && dlg->objectName() == QLatin1String("ViewKart")) {
-        ++opened;
-        saveEnabled = dlg->findChild<QPushButton *>(QStringLiteral("OK"))->isEnabled();
-        shownNumber = dlg->findChild<QLineEdit *>(QStringLiteral("ebRegNum"))->text();
-        dlg->reject();
-      } else if (tries > 0) {
-        watch(tries - 1);
-      }
-    });
+  const auto watch = [&] {
+    zvtest::onModal<QDialog>(
+        [&](QDialog *dlg) {
+          ++opened;
+          saveEnabled = dlg->findChild<QPushButton *>(QStringLiteral("OK"))->isEnabled();
+          shownNumber = dlg->findChild<QLineEdit *>(QStringLiteral("ebRegNum"))->text();
+          dlg->reject();
+        },
+        QStringLiteral("ViewKart"));
   };
   form->tbModifyClick();  // empty list
   EXPECT_EQ(opened, 0);
@@ -354,7 +352,7 @@ TEST_F(MainFormTest, OpenCardFromTheList) {
   const int c = addCard(5);
   addPerson(c, QStringLiteral("Титуляр"), 0);
   form->Refresh();
-  watch(300);
+  watch();
   form->tbModifyClick();
   EXPECT_EQ(opened, 1);
   EXPECT_FALSE(saveEnabled);
@@ -371,21 +369,14 @@ TEST_F(MainFormTest, RealLoginLibraryThenStartOfWork) {
   f.write(QStringLiteral("[Database]\nPath=%1\nUser=SYSDBA\nPassword=\n").arg(reg.path).toUtf8());
   f.close();
   qputenv("QRNLOGIN_CONFIG", QFile::encodeName(cfg));
-  Dialogs::setScripted(true);
-  std::function<void(int)> drive = [&](int tries) {
-    QTimer::singleShot(10, [&, tries] {
-      auto *dlg = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-      if (!dlg || dlg->objectName() != QLatin1String("QrnLoginDialog")) {
-        if (tries > 0) drive(tries - 1);
-        return;
-      }
-      dlg->findChild<QLineEdit *>(QStringLiteral("edLogin"))->setText(QStringLiteral("ivan"));
-      dlg->findChild<QLineEdit *>(QStringLiteral("edPassword"))->setText(QStringLiteral("pw"));
-      dlg->findChild<QPushButton *>(QStringLiteral("btnOk"))->click();
-      if (dlg->isVisible()) dlg->reject();
-    });
-  };
-  drive(500);
+  zvtest::onModal<QDialog>(
+      [](QDialog *dlg) {
+        dlg->findChild<QLineEdit *>(QStringLiteral("edLogin"))->setText(QStringLiteral("ivan"));
+        dlg->findChild<QLineEdit *>(QStringLiteral("edPassword"))->setText(QStringLiteral("pw"));
+        dlg->findChild<QPushButton *>(QStringLiteral("btnOk"))->click();
+        if (dlg->isVisible()) dlg->reject();
+      },
+      QStringLiteral("QrnLoginDialog"));
   TLogInfoRec *rec = NewLoginRecord();
   ASSERT_TRUE(CallExternalLogin(QStringLiteral("ZV"), QStringLiteral("ZVAP"), 1, 1, rec));
   startWithRecord();

@@ -492,7 +492,8 @@ TEST_F(CardWindowTest, ModalOpeningShowsTheCardAndClosingAsks) {
   QTimer::singleShot(0, w.get(), [this, &shownNumber] {
     shownNumber = w->ebRegNum->text();
     w->ebAdress->setText(QStringLiteral("ул. Нова 4"));
-    w->CancelClick();  // answered No
+    Dialogs::queueAnswer(false);
+    w->CancelClick();
   });
   w->OpenCard(1, true);
   EXPECT_EQ(shownNumber, QStringLiteral("4"));
@@ -562,6 +563,7 @@ TEST_F(CardWindowTest, ChangedCardIsOfferedForStoringBeforeItIsReplaced) {
   // Navigator, answered No: the edit is dropped.
   w->ebAdress->setText(QStringLiteral("ул. Нова 1"));
   EXPECT_TRUE(w->Modified);
+  Dialogs::queueAnswer(false);
   w->DBNavigator1Click(TViewKart::nbtNext);
   EXPECT_EQ(texts(), QStringList({question}));
   EXPECT_EQ(w->ebRegNum->text(), QStringLiteral("2"));

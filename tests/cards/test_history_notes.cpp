@@ -22,6 +22,7 @@
 #include "Dialogs.h"
 #include "Fb.h"
 #include "History.h"
+#include "Modal.h"
 #include "NomForm.h"
 #include "Session.h"
 #include "CardWindowFixture.h"
@@ -462,9 +463,7 @@ TEST_F(HistoryWindowTest, NotesWindowFromADoubleClick) {
     bool readOnly = false;
   } seen;
   // Opened and closed without a note: nothing changes.
-  QTimer::singleShot(0, [&seen] {
-    auto *f = qobject_cast<TfrmuNotes *>(QApplication::activeModalWidget());
-    if (!f) return;
+  zvtest::onModal<TfrmuNotes>([&seen](TfrmuNotes *f) {
     seen = {f->mNotes->toPlainText(), f->mNotes->isReadOnly()};
     f->add_noteClick();  // empty note_txt
     f->reject();         // closed by other means than "Изход"
@@ -476,9 +475,7 @@ TEST_F(HistoryWindowTest, NotesWindowFromADoubleClick) {
   EXPECT_FALSE(w->Modified);
 
   // A note added there comes back with "Изход".
-  QTimer::singleShot(0, [] {
-    auto *f = qobject_cast<TfrmuNotes *>(QApplication::activeModalWidget());
-    if (!f) return;
+  zvtest::onModal<TfrmuNotes>([](TfrmuNotes *f) {
     f->note_txt->setText(QStringLiteral("от прозореца"));
     f->add_note->click();
     f->Button1->click();

@@ -12,6 +12,7 @@
 #include "DataModule.h"
 #include "History.h"
 #include "LogForm.h"
+#include "Modal.h"
 #include "Session.h"
 #include "TempRegister.h"
 #include "frmMemo.h"
@@ -38,18 +39,13 @@ TEST(HistoryText, DoubleClickShowsTheWholeMessageInTheTextWindow) {
   QString shown;
   bool readOnly = false;
   QWidget *owner = nullptr;
-  // The text window runs its own modal loop; look for it from there.
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, [&] {
-    auto *memo = qobject_cast<TfrmuMemo *>(QApplication::activeModalWidget());
-    if (!memo) return;
-    poll.stop();
+  // The text window runs its own modal loop; act on it from there.
+  zvtest::onModal<TfrmuMemo>([&](TfrmuMemo *memo) {
     shown = memo->ml->toPlainText();
     readOnly = memo->ml->isReadOnly();
     owner = memo->parentWidget();
     memo->bClose->click();
   });
-  poll.start(10);
   const QPoint at = f.DBGrid1->visualRect(cell).center();
   QTest::mouseClick(f.DBGrid1->viewport(), Qt::LeftButton, {}, at);
   QTest::mouseDClick(f.DBGrid1->viewport(), Qt::LeftButton, {}, at);

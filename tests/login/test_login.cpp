@@ -20,6 +20,7 @@
 #include "Install.h"
 #include "LogInfoRec.h"
 #include "LoginCall.h"
+#include "Modal.h"
 #include "Passwords.h"
 #include "QrnLogin.h"
 
@@ -37,18 +38,7 @@ using Step = std::function<void(QDialog *)>;
 
 // Runs `step` once the modal dialog `name` is up, from inside its own event
 // loop. A step must end the dialog (OK that succeeds, or Cancel).
-void whenModal(const QString &name, Step step, int triesLeft = 500) {
-  QTimer::singleShot(10, [=] {
-    auto *dlg = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-    if (dlg && dlg->objectName() == name) {
-      step(dlg);
-    } else if (triesLeft > 0) {
-      whenModal(name, step, triesLeft - 1);
-    } else {
-      ADD_FAILURE() << "dialog " << name.toStdString() << " did not appear";
-    }
-  });
-}
+void whenModal(const QString &name, Step step) { zvtest::onModal<QDialog>(step, name); }
 
 template <typename T>
 T *part(QDialog *dlg, const char *name) {
