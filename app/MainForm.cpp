@@ -130,7 +130,9 @@ TMainForm::TMainForm(QWidget *parent) : QMainWindow(parent) {
   openDocument = [](const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
   quitApplication = [this] {
     close();
-    QCoreApplication::quit();
+    // The start of work runs while the window is first shown, before the
+    // event loop; a quit queued now takes effect as soon as the loop runs.
+    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
   };
   buildLayout();
   buildActions();
@@ -186,7 +188,9 @@ void TMainForm::buildLayout() {
   // Starting widths that show the usual contents; the clerk may drag them.
   const QList<int> widths = {50, 70, 80, 230, 90, 260, 85, 160, 220, 80, 140, 70, 220, 70, 80, 80, 160, 90, 110, 110, 90};
   for (int c = 0; c < widths.size(); ++c) FamilyGrid->setColumnWidth(c, widths[c]);
-  connect(FamilyGrid, &QTableView::doubleClicked, this, [this] { FamilyGridDblClick(); });
+  // A double click anywhere on the list opens the current card, also on an
+  // empty list, where it still refreshes (commits).
+  FamilyGrid->viewport()->installEventFilter(this);
   connect(FamilyGrid, &QTableView::clicked, this, [this] { FamilyGridCellClick(); });
   pm_s = new QMenu(this);
   pm_s->setObjectName(QStringLiteral("pm_s"));
@@ -679,6 +683,10 @@ void TMainForm::BuildStatusMenu() {
 }
 
 bool TMainForm::eventFilter(QObject *obj, QEvent *e) {
+  if (obj == FamilyGrid->viewport() && e->type() == QEvent::MouseButtonDblClick) {
+    FamilyGridDblClick();
+    return true;
+  }
   if (obj == FamilyGrid && e->type() == QEvent::KeyPress) {
     auto *k = static_cast<QKeyEvent *>(e);
     if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {

@@ -14,6 +14,7 @@ int main(int argc, char **argv) {
   // The toolkit needs its application object before the login dialog.
   ZvApplication app(argc, argv);
   app.setApplicationName(QStringLiteral("QuorinZV"));
+  InstallBulgarian(app);
 
   TLogInfoRec *rec = NewLoginRecord();
   bool loggedIn = false;

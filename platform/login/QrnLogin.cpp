@@ -151,6 +151,10 @@ QLabel *errorLabel(QWidget *parent) {
   l->setObjectName(QString::fromUtf8("lblError"));
   l->setWordWrap(true);
   l->setStyleSheet(QString::fromUtf8("color: #b00000"));
+  // Room for two lines is kept from the start, so the dialog does not jump
+  // or squeeze its fields when an error appears.
+  l->setMinimumHeight(2 * l->fontMetrics().lineSpacing() + 4);
+  l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   return l;
 }
 
@@ -162,6 +166,7 @@ void layOutDialog(QDialog &dlg, QFormLayout *form, QLabel *lblError, QPushButton
   buttons->addWidget(btnOk);
   buttons->addWidget(btnCancel);
   auto *top = new QVBoxLayout(&dlg);
+  dlg.setMinimumWidth(380);
   top->addLayout(form);
   top->addWidget(lblError);
   top->addLayout(buttons);
