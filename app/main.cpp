@@ -1,4 +1,6 @@
 // QuorinZV: the municipal housing register.
+#include <QIcon>
+
 #include "AboutForm.h"
 #include "DataModule.h"
 #include "Dialogs.h"
@@ -15,6 +17,7 @@ int main(int argc, char **argv) {
   ZvApplication app(argc, argv);
   app.setApplicationName(QStringLiteral("QuorinZV"));
   InstallBulgarian(app);
+  app.setWindowIcon(QIcon(QStringLiteral(":/icons/quorinzv.svg")));
 
   TLogInfoRec *rec = NewLoginRecord();
   bool loggedIn = false;
