@@ -2,7 +2,7 @@
 
 #include "Fb.h"
 
-ParsedOptions parseOptions(const QStringList &args, const QStringList &known) {
+ParsedOptions parseOptions(const QStringList &args, const QStringList &known, const QStringList &flags) {
   ParsedOptions p;
   for (int i = 0; i < args.size(); ++i) {
     const QString a = args[i];
@@ -11,6 +11,10 @@ ParsedOptions parseOptions(const QStringList &args, const QStringList &known) {
       continue;
     }
     const QString name = a.mid(2);
+    if (flags.contains(name)) {
+      p.values[name] = QString();
+      continue;
+    }
     if (!known.contains(name)) {
       p.error = QStringLiteral("unknown option %1").arg(a);
       return p;

@@ -11,8 +11,9 @@ struct ParsedOptions {
   bool has(const QString &name) const { return values.contains(name); }
 };
 
-// known: option names without the dashes, each taking one value.
-ParsedOptions parseOptions(const QStringList &args, const QStringList &known);
+// known: option names without the dashes, each taking one value; flags:
+// names of options that take none (present or not).
+ParsedOptions parseOptions(const QStringList &args, const QStringList &known, const QStringList &flags = {});
 
 // Database credentials from the standard Firebird variables.
 QString envUser();
