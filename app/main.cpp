@@ -5,6 +5,7 @@
 #include "DataModule.h"
 #include "Dialogs.h"
 #include "LoginCall.h"
+#include "LoginConfig.h"
 #include "MainForm.h"
 #include "NomForm.h"
 #include "Options.h"
@@ -18,6 +19,10 @@ int main(int argc, char **argv) {
   app.setApplicationName(QStringLiteral("QuorinZV"));
   InstallBulgarian(app);
   app.setWindowIcon(QIcon(QStringLiteral(":/icons/quorinzv.svg")));
+
+  // The login configuration holds the database password: say so when others may read it.
+  const QString exposed = qrnlogin::permissionWarning(qrnlogin::configFile());
+  if (!exposed.isEmpty()) Dialogs::warning(exposed);
 
   TLogInfoRec *rec = NewLoginRecord();
   bool loggedIn = false;

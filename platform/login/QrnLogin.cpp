@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "Fb.h"
+#include "LoginConfig.h"
 #include "Passwords.h"
 
 namespace {
@@ -52,13 +53,7 @@ QString gClientTitle;
 
 QString fromCaller(const char *text) { return text ? fb::fromWin1251(QByteArray(text)) : QString(); }
 
-QString defaultConfigFile() {
-  const QString env = qEnvironmentVariable("QRNLOGIN_CONFIG");
-  if (!env.isEmpty()) return env;
-  QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-  if (base.isEmpty()) base = QDir::homePath() + QString::fromUtf8("/.config");
-  return base + QString::fromUtf8("/QuorinZV/qrnlogin.ini");
-}
+QString defaultConfigFile() { return qrnlogin::configFile(); }
 
 // An INI value as written: QSettings would split a value with commas into a list.
 QString iniText(const QSettings &s, const QString &key, const QString &fallback = QString()) {
