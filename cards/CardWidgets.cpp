@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QStyle>
@@ -26,6 +28,24 @@ DateBox::DateBox(QWidget *parent) : QDateEdit(parent) {
 }
 
 bool DateBox::focusNextPrevChild(bool next) { return QWidget::focusNextPrevChild(next); }
+
+QLineEdit *ControlMaker::edit(const char *name) const { return named(new QLineEdit(owner), name); }
+
+QComboBox *ControlMaker::list(const char *name) const { return named(new QComboBox(owner), name); }
+
+DateBox *ControlMaker::date(const char *name) const {
+  auto *d = named(new DateBox(owner), name);
+  d->setDate(toQDate(today()));
+  return d;
+}
+
+QPushButton *ControlMaker::button(const char *name, const QString &text) const {
+  auto *b = named(new QPushButton(text, owner), name);
+  b->setAutoDefault(false);
+  return b;
+}
+
+QLabel *ControlMaker::label(const QString &text) const { return new QLabel(text, owner); }
 
 QString MemoText(const QPlainTextEdit *memo) {
   QString text = memo->document()->toRawText();

@@ -7,7 +7,9 @@
 #include "ZvDate.h"
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
+class QPushButton;
 class QPlainTextEdit;
 
 namespace zv {
@@ -31,6 +33,16 @@ class DateBox : public QDateEdit {
 
  protected:
   bool focusNextPrevChild(bool next) override;
+};
+
+// Makes the controls of one window, each named and owned by the window.
+struct ControlMaker {
+  QWidget *owner;
+  QLineEdit *edit(const char *name) const;
+  QComboBox *list(const char *name) const;
+  DateBox *date(const char *name) const;  // showing today
+  QPushButton *button(const char *name, const QString &text) const;  // never the default button
+  QLabel *label(const QString &text) const;
 };
 
 // The memo's text with every character it holds; toPlainText() would turn a

@@ -52,13 +52,10 @@ int twoLineWidth(const QFontMetrics &fm, const QString &text) {
 // ====================================================================== layout
 
 void TViewKart::buildFamilyPanel(QWidget *tab, QVBoxLayout *tabLayout) {
-  const auto edit = [this](const char *name) { return named(new QLineEdit(this), name); };
-  const auto button = [this](const char *name, const QString &text) {
-    auto *b = named(new QPushButton(text, this), name);
-    b->setAutoDefault(false);
-    return b;
-  };
-  const auto label = [this](const QString &text) { return new QLabel(text, this); };
+  const zv::ControlMaker make{this};
+  const auto edit = [&make](const char *name) { return make.edit(name); };
+  const auto button = [&make](const char *name, const QString &text) { return make.button(name, text); };
+  const auto label = [&make](const QString &text) { return make.label(text); };
 
   gbFamily = named(new QGroupBox(QStringLiteral("Семейно положение"), tab), "gbFamily");
   FamilyList = named(new QTableWidget(0, 8, gbFamily), "FamilyList");
@@ -105,16 +102,16 @@ void TViewKart::buildFamilyPanel(QWidget *tab, QVBoxLayout *tabLayout) {
   gbFamilyMember =
       named(new QGroupBox(QStringLiteral("Добавяне на член на семейството"), tab), "gbFamilyMember");
   FirstName = edit("FirstName");
-  PersonType = named(new QComboBox(this), "PersonType");
+  PersonType = make.list("PersonType");
   for (const QString &t : zv::MemberTypeTexts()) PersonType->addItem(t);
   PersonEGN = edit("PersonEGN");
   // The population-register check is not connected yet.
   bLBD = button("bLBD", QStringLiteral("Провека в ЛБД ..."));
   bLBD->setEnabled(false);
-  cbSocGrupa = named(new QComboBox(this), "cbSocGrupa");
+  cbSocGrupa = make.list("cbSocGrupa");
   PersonNotes = edit("PersonNotes");
   proc_inv = edit("proc_inv");
-  val_do = named(new zv::DateBox(this), "val_do");
+  val_do = make.date("val_do");
   pojiz = named(new QCheckBox(QStringLiteral("Пожизнена"), this), "pojiz");
   re6_telk = edit("re6_telk");
   Add = button("Add", QStringLiteral("Прибавяне"));

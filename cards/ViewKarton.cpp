@@ -62,89 +62,92 @@ TViewKart::~TViewKart() {
 void TViewKart::buildLayout() {
   setWindowTitle(kCaptionNew);
   setModal(true);
-  const auto edit = [this](const char *name) { return named(new QLineEdit(this), name); };
-  const auto combo = [this](const char *name) { return named(new QComboBox(this), name); };
-  const auto date = [this](const char *name) {
-    auto *d = named(new zv::DateBox(this), name);
-    d->setDate(qdate(zv::today()));
-    return d;
-  };
-  const auto button = [this](const char *name, const QString &text) {
-    auto *b = named(new QPushButton(text, this), name);
-    b->setAutoDefault(false);
-    return b;
-  };
-  const auto label = [this](const QString &text) { return new QLabel(text, this); };
-
   auto *root = new QVBoxLayout(this);
-
-  // ---- top strip
-  ebRegNum = edit("ebRegNum");
-  zv::highlight(ebRegNum);
-  ebRegNum->installEventFilter(this);
-  Load = button("Load", QStringLiteral("Зареждане"));
-  AddDate = date("AddDate");
-  doctxt = edit("doctxt");
-  doctxt->setMinimumWidth(doctxt->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 25);
-  auto *top = new QHBoxLayout;
-  top->addWidget(label(QStringLiteral("Регистрационен номер:")));
-  top->addWidget(ebRegNum);
-  top->addWidget(Load);
-  top->addSpacing(12);
-  top->addWidget(label(QStringLiteral("Дата на регистриране:")));
-  top->addWidget(AddDate);
-  top->addSpacing(12);
-  top->addWidget(label(QStringLiteral("Вх. № :")));
-  top->addWidget(doctxt);
-  top->addStretch(1);
-  root->addLayout(top);
+  buildTopStrip(root);
 
   PageControl1 = named(new QTabWidget(this), "PageControl1");
   root->addWidget(PageControl1, 1);
-
-  // ---- tab "Общи": the family and the member panel, then the ranking
-  // details and the address, each across the whole tab.
+  // Tab "Общи": the family and the member panel, then the ranking details
+  // and the address, each across the whole tab.
   auto *tab1 = named(new QWidget, "TabSheet1");
   auto *tab1Layout = new QVBoxLayout(tab1);
   buildFamilyPanel(tab1, tab1Layout);
+  buildRankingGroup(tab1, tab1Layout);
+  buildAddressGroup(tab1, tab1Layout);
+  PageControl1->addTab(tab1, QStringLiteral("Общи"));
+  buildOtherTab();
 
-  gbRanking = named(new QGroupBox(QStringLiteral("Особености при класиране"), tab1), "gbRanking");
-  cbGroup = combo("cbGroup");
+  buildBottomStrip(root);
+  resize(qMax(1100, minimumSizeHint().width()), 760);
+}
+
+void TViewKart::buildTopStrip(QVBoxLayout *root) {
+  const zv::ControlMaker make{this};
+  ebRegNum = make.edit("ebRegNum");
+  zv::highlight(ebRegNum);
+  ebRegNum->installEventFilter(this);
+  Load = make.button("Load", QStringLiteral("Зареждане"));
+  AddDate = make.date("AddDate");
+  doctxt = make.edit("doctxt");
+  doctxt->setMinimumWidth(doctxt->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 25);
+  auto *top = new QHBoxLayout;
+  top->addWidget(make.label(QStringLiteral("Регистрационен номер:")));
+  top->addWidget(ebRegNum);
+  top->addWidget(Load);
+  top->addSpacing(12);
+  top->addWidget(make.label(QStringLiteral("Дата на регистриране:")));
+  top->addWidget(AddDate);
+  top->addSpacing(12);
+  top->addWidget(make.label(QStringLiteral("Вх. № :")));
+  top->addWidget(doctxt);
+  top->addStretch(1);
+  root->addLayout(top);
+  connect(Load, &QPushButton::clicked, this, &TViewKart::LoadClick);
+}
+
+void TViewKart::buildRankingGroup(QWidget *tab, QVBoxLayout *tabLayout) {
+  const zv::ControlMaker make{this};
+  gbRanking = named(new QGroupBox(QStringLiteral("Особености при класиране"), tab), "gbRanking");
+  cbGroup = make.list("cbGroup");
   zv::highlight(cbGroup);
-  dtGrupaDate = date("dtGrupaDate");
-  cbsubGroup = combo("cbsubGroup");
+  dtGrupaDate = make.date("dtGrupaDate");
+  cbsubGroup = make.list("cbsubGroup");
   zv::highlight(cbsubGroup);
-  cbStatus = combo("cbStatus");
-  ebGot = edit("ebGot");
+  cbStatus = make.list("cbStatus");
+  ebGot = make.edit("ebGot");
   HardLife = named(new QCheckBox(QStringLiteral("  Тежки жил. усл."), this), "HardLife");
-  dtCheck = date("dtCheck");
-  ebCheck = edit("ebCheck");
+  dtCheck = make.date("dtCheck");
+  ebCheck = make.edit("ebCheck");
   auto *rg = new QGridLayout(gbRanking);
-  rg->addWidget(label(QStringLiteral("Група:")), 0, 0);
+  rg->addWidget(make.label(QStringLiteral("Група:")), 0, 0);
   rg->addWidget(cbGroup, 0, 1, Qt::AlignLeft);
-  rg->addWidget(label(QStringLiteral("от дата:")), 0, 2);
+  rg->addWidget(make.label(QStringLiteral("от дата:")), 0, 2);
   rg->addWidget(dtGrupaDate, 0, 3, Qt::AlignLeft);
-  rg->addWidget(label(QStringLiteral("Подгрупа:")), 1, 0);
+  rg->addWidget(make.label(QStringLiteral("Подгрупа:")), 1, 0);
   rg->addWidget(cbsubGroup, 1, 1, Qt::AlignLeft);
   rg->addWidget(HardLife, 1, 2, 1, 2);
-  rg->addWidget(label(QStringLiteral("Състояние:")), 2, 0);
+  rg->addWidget(make.label(QStringLiteral("Състояние:")), 2, 0);
   rg->addWidget(cbStatus, 2, 1, Qt::AlignLeft);
-  rg->addWidget(label(QStringLiteral("Инф. за състоянието:")), 2, 2);
+  rg->addWidget(make.label(QStringLiteral("Инф. за състоянието:")), 2, 2);
   rg->addWidget(ebGot, 2, 3);
-  rg->addWidget(label(QStringLiteral("Проверка на място:")), 3, 0);
+  rg->addWidget(make.label(QStringLiteral("Проверка на място:")), 3, 0);
   rg->addWidget(dtCheck, 3, 1, Qt::AlignLeft);
-  rg->addWidget(label(QStringLiteral("Проверил:")), 3, 2);
+  rg->addWidget(make.label(QStringLiteral("Проверил:")), 3, 2);
   rg->addWidget(ebCheck, 3, 3);
   rg->setColumnStretch(1, 1);
   rg->setColumnStretch(3, 1);
-  tab1Layout->addWidget(gbRanking);
+  tabLayout->addWidget(gbRanking);
+  connect(HardLife, &QCheckBox::clicked, this, &TViewKart::HardLifeClick);
+}
 
-  gbAddress = named(new QGroupBox(QStringLiteral("Адресна регистрация"), tab1), "gbAddress");
-  ebAdress = edit("ebAdress");
+void TViewKart::buildAddressGroup(QWidget *tab, QVBoxLayout *tabLayout) {
+  const zv::ControlMaker make{this};
+  gbAddress = named(new QGroupBox(QStringLiteral("Адресна регистрация"), tab), "gbAddress");
+  ebAdress = make.edit("ebAdress");
   zv::highlight(ebAdress);
   // Room for a street, a number, a block, an entrance and a flat.
   ebAdress->setMinimumWidth(ebAdress->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 70);
-  dtAdress = date("dtAdress");
+  dtAdress = make.date("dtAdress");
   dtAdress->setDisplayFormat(QStringLiteral("yyyy"));
   AddressHint = named(new QLabel(kAddressHint, gbAddress), "AddressHint");
   AddressHint->setWordWrap(true);
@@ -153,51 +156,52 @@ void TViewKart::buildLayout() {
   small.setPointSizeF(small.pointSizeF() * 0.85);
   AddressHint->setFont(small);
   auto *ag = new QGridLayout(gbAddress);
-  ag->addWidget(label(QStringLiteral("Адрес:")), 0, 0);
+  ag->addWidget(make.label(QStringLiteral("Адрес:")), 0, 0);
   ag->addWidget(ebAdress, 0, 1);
-  ag->addWidget(label(QStringLiteral("От дата:")), 0, 2);
+  ag->addWidget(make.label(QStringLiteral("От дата:")), 0, 2);
   ag->addWidget(dtAdress, 0, 3);
   ag->addWidget(AddressHint, 1, 1, 1, 3);
   ag->setColumnStretch(1, 1);
-  tab1Layout->addWidget(gbAddress);
-  PageControl1->addTab(tab1, QStringLiteral("Общи"));
+  tabLayout->addWidget(gbAddress);
+}
 
-  // ---- tab "Други"
+void TViewKart::buildOtherTab() {
+  const zv::ControlMaker make{this};
   auto *tab2 = named(new QWidget, "TabSheet2");
   auto *tab2Layout = new QVBoxLayout(tab2);
   gbOther = named(new QGroupBox(QStringLiteral("Допълнителни данни:"), tab2), "gbOther");
-  cbLData = combo("cbLData");
-  ebLCond = edit("ebLCond");
-  cbLReason = combo("cbLReason");
-  ebIncome = edit("ebIncome");
-  cbKart = combo("cbKart");
-  ebDeals = edit("ebDeals");
-  ebAssets = edit("ebAssets");
-  dek_id = edit("dek_id");
-  dek_dat = date("dek_dat");
-  pr = edit("pr");
-  protDate = date("protDate");
+  cbLData = make.list("cbLData");
+  ebLCond = make.edit("ebLCond");
+  cbLReason = make.list("cbLReason");
+  ebIncome = make.edit("ebIncome");
+  cbKart = make.list("cbKart");
+  ebDeals = make.edit("ebDeals");
+  ebAssets = make.edit("ebAssets");
+  dek_id = make.edit("dek_id");
+  dek_dat = make.date("dek_dat");
+  pr = make.edit("pr");
+  protDate = make.date("protDate");
   auto *og = new QGridLayout(gbOther);
-  og->addWidget(label(QStringLiteral("Данни за жилището:")), 0, 0);
+  og->addWidget(make.label(QStringLiteral("Данни за жилището:")), 0, 0);
   og->addWidget(cbLData, 0, 1);
   og->addWidget(ebLCond, 0, 2, 1, 3);
-  og->addWidget(label(QStringLiteral("Основание за обит.:")), 1, 0);
+  og->addWidget(make.label(QStringLiteral("Основание за обит.:")), 1, 0);
   og->addWidget(cbLReason, 1, 1);
-  og->addWidget(label(QStringLiteral("Общ брутен годишен доход:")), 2, 0);
+  og->addWidget(make.label(QStringLiteral("Общ брутен годишен доход:")), 2, 0);
   og->addWidget(ebIncome, 2, 1);
-  og->addWidget(label(QStringLiteral("лв.")), 2, 2);
-  og->addWidget(label(QStringLiteral("Картотекиран:")), 3, 0);
+  og->addWidget(make.label(QStringLiteral("лв.")), 2, 2);
+  og->addWidget(make.label(QStringLiteral("Картотекиран:")), 3, 0);
   og->addWidget(cbKart, 3, 1);
-  og->addWidget(label(QStringLiteral("Сделки с недвижими имоти:")), 4, 0);
+  og->addWidget(make.label(QStringLiteral("Сделки с недвижими имоти:")), 4, 0);
   og->addWidget(ebDeals, 4, 1, 1, 4);
-  og->addWidget(label(QStringLiteral("Друго имущество:")), 5, 0);
+  og->addWidget(make.label(QStringLiteral("Друго имущество:")), 5, 0);
   og->addWidget(ebAssets, 5, 1, 1, 4);
-  og->addWidget(label(QStringLiteral("Последно подадена декларация ( Номер :")), 6, 0);
+  og->addWidget(make.label(QStringLiteral("Последно подадена декларация ( Номер :")), 6, 0);
   og->addWidget(dek_id, 6, 1);
-  og->addWidget(label(QStringLiteral("Дата :")), 6, 2);
+  og->addWidget(make.label(QStringLiteral("Дата :")), 6, 2);
   og->addWidget(dek_dat, 6, 3);
-  og->addWidget(label(QStringLiteral(")")), 6, 4);
-  og->addWidget(label(QStringLiteral("Протокол № :")), 7, 0);
+  og->addWidget(make.label(QStringLiteral(")")), 6, 4);
+  og->addWidget(make.label(QStringLiteral("Протокол № :")), 7, 0);
   og->addWidget(pr, 7, 1);
   og->addWidget(protDate, 7, 3);
   og->setColumnStretch(1, 1);
@@ -222,8 +226,10 @@ void TViewKart::buildLayout() {
   nl->addWidget(GroupBoxNoteBut);
   tab2Layout->addWidget(gbNotes, 1);
   PageControl1->addTab(tab2, QStringLiteral("Други"));
+}
 
-  // ---- bottom strip
+void TViewKart::buildBottomStrip(QVBoxLayout *root) {
+  const zv::ControlMaker make{this};
   DBNavigator1 = named(new QWidget(this), "DBNavigator1");
   auto *nav = new QHBoxLayout(DBNavigator1);
   nav->setContentsMargins(0, 0, 0, 0);
@@ -242,22 +248,17 @@ void TViewKart::buildLayout() {
   nbLast = navButton("nbLast", QStringLiteral("►|"), QStringLiteral("Последен"), nbtLast);
   OK = named(new QPushButton(QStringLiteral("Запис"), this), "OK");
   OK->setDefault(true);
-  Cancel = button("Cancel", QStringLiteral("Изход"));
+  Cancel = make.button("Cancel", QStringLiteral("Изход"));
   auto *bottom = new QHBoxLayout;
-  bottom->addWidget(label(QStringLiteral("Преминаването на следващото поле се извършва с tab.")));
+  bottom->addWidget(make.label(QStringLiteral("Преминаването на следващото поле се извършва с tab.")));
   bottom->addStretch(1);
   bottom->addWidget(DBNavigator1);
   bottom->addSpacing(12);
   bottom->addWidget(OK);
   bottom->addWidget(Cancel);
   root->addLayout(bottom);
-
   connect(OK, &QPushButton::clicked, this, &TViewKart::OKClick);
   connect(Cancel, &QPushButton::clicked, this, &TViewKart::CancelClick);
-  connect(Load, &QPushButton::clicked, this, &TViewKart::LoadClick);
-  connect(HardLife, &QCheckBox::clicked, this, &TViewKart::HardLifeClick);
-
-  resize(qMax(1100, minimumSizeHint().width()), 760);
 }
 
 void TViewKart::setFieldOrder() {
@@ -492,6 +493,7 @@ void TViewKart::LoadNewCard() {
 
   DBNavigator1->setHidden(true);
   Load->setHidden(true);
+  ebRegNum->setFocus();  // a new card is typed in from the top
 }
 
 // ---- by registration number, and the navigator

@@ -201,6 +201,11 @@ class TViewKart : public QDialog {
   std::vector<TypedText> cardTexts() const;
 
   void buildLayout();
+  void buildTopStrip(QVBoxLayout *root);
+  void buildRankingGroup(QWidget *tab, QVBoxLayout *tabLayout);
+  void buildAddressGroup(QWidget *tab, QVBoxLayout *tabLayout);
+  void buildOtherTab();
+  void buildBottomStrip(QVBoxLayout *root);
   // The rows, the counts beside them and the member panel, on the tab "Общи".
   void buildFamilyPanel(QWidget *tab, QVBoxLayout *tabLayout);
   // Column widths that show each heading (on two lines at most) and the
