@@ -26,6 +26,7 @@
 #include "Points.h"
 #include "egn.h"
 #include "frmNotes.h"
+#include "lbddialog.h"
 
 TViewKart *ViewKart = nullptr;
 
@@ -193,9 +194,8 @@ void TViewKart::buildLayout() {
   PersonType = combo("PersonType");
   for (const QString &t : zv::MemberTypeTexts()) PersonType->addItem(t);
   PersonEGN = edit("PersonEGN");
-  // The population-register check is not connected yet.
   bLBD = button("bLBD", QStringLiteral("Провека в ЛБД ..."));
-  bLBD->setEnabled(false);
+  connect(bLBD, &QPushButton::clicked, this, [this] { guarded([this] { bLBDClick(this); }); });
   cbSocGrupa = combo("cbSocGrupa");
   PersonNotes = edit("PersonNotes");
   proc_inv = edit("proc_inv");
