@@ -42,7 +42,7 @@ TLBDForm::TLBDForm(QWidget *parent) : QDialog(parent) {
     if (date)
       box->setFixedWidth(110);
     else
-      box->setMinimumWidth(460);
+      box->setMinimumWidth(500);
     tick = new QCheckBox(this);
     tick->setObjectName(QLatin1String(tickName));
     auto *label = new QLabel(caption, this);

@@ -13,10 +13,12 @@ struct PopulationFile {
   QTemporaryDir dir;
   QString path;
 
+  QByteArray before = qgetenv("ZV_PERSONINFO_DATA");
+
   PopulationFile() : path(dir.filePath(QStringLiteral("personinfo.tsv"))) {
     qputenv("ZV_PERSONINFO_DATA", QFile::encodeName(path));
   }
-  ~PopulationFile() { qunsetenv("ZV_PERSONINFO_DATA"); }
+  ~PopulationFile() { qputenv("ZV_PERSONINFO_DATA", before); }
 
   // Raw bytes, as an editor or another program may have written them.
   void writeRaw(const QByteArray &bytes) const {

@@ -153,11 +153,15 @@ TEST(PersonService, NoServiceRaisesAtTheFirstLookup) {
     TPersonInfo info;
     EXPECT_TRUE(info.HasService());
   }
+  const QByteArray data = qgetenv("ZV_PERSONINFO_DATA"), home = qgetenv("HOME"), xdg = qgetenv("XDG_CONFIG_HOME");
   qunsetenv("ZV_PERSONINFO_DATA");
   qputenv("HOME", "/nonexistent-home");
   qunsetenv("XDG_CONFIG_HOME");
   EXPECT_EQ(zv::PersonInfoDataFile(), QStringLiteral("/nonexistent-home/.config/QuorinZV/personinfo.tsv"));
   raises("no file in the configuration folder");
+  qputenv("ZV_PERSONINFO_DATA", data);
+  qputenv("HOME", home);
+  if (!xdg.isEmpty()) qputenv("XDG_CONFIG_HOME", xdg);
 }
 
 TEST(PersonService, KeepsTheLoadedFileUntilItChanges) {
