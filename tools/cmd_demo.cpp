@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QHash>
 #include <QSaveFile>
 #include <algorithm>
 #include <random>
@@ -329,7 +330,8 @@ int writeDemoPopulation(fb::Database &db, fb::Transaction &tr, const QString &pa
   fb::Statement q(db, tr);
   q.prepare(QStringLiteral("select EGN, NAME, CARD_ID from RGS_PERSON order by CARD_ID, PERSON_ID"));
   q.execute();
-  int written = 0, changed = 0;
+  QHash<QString, QString> written;  // EGN -> the name the register gives
+  std::vector<std::pair<QString, QString>> members;  // EGN, stored name
   int lastCard = -1;
   // One home per family: the current address, and the permanent one that is
   // often the same.
@@ -357,6 +359,9 @@ int writeDemoPopulation(fb::Database &db, fb::Transaction &tr, const QString &pa
         permanent[6] = yyyymmdd(today.addDays(-dice.pick(365, 40 * 365)));
       }
     }
+    members.emplace_back(egn, stored);
+    // The register knows one person per number: the first member written.
+    if (written.contains(egn)) continue;
     // A number the register would never have given, and a few people it has lost.
     const bool missing = dice.chance(2);
     const zv::TDate born = zv::EgnBirthDate(egn, 0);
@@ -378,7 +383,7 @@ int writeDemoPopulation(fb::Database &db, fb::Transaction &tr, const QString &pa
         name[2] += QStringLiteral("-") + u(dice.of(kFamilies)) + ending;
       }
     }
-    if (zv::StoredNameDiffers(stored, joined())) ++changed;
+    written.insert(egn, joined());
     const bool adult = zv::toQDate(born).addYears(14) <= today;
     const bool idCard = adult && dice.chance(90);
     QStringList id(6);
@@ -402,14 +407,19 @@ int writeDemoPopulation(fb::Database &db, fb::Transaction &tr, const QString &pa
     QStringList cells;
     for (const QString &c : row) cells << clean(c);
     ts << cells.join(QLatin1Char('\t')) << '\n';
-    ++written;
   }
   q.closeCursor();
   tr.commit();
   ts.flush();
   if (!file.commit()) throw std::runtime_error(QStringLiteral("cannot write %1").arg(path).toStdString());
+  // Differences as the comparison finds them, members sharing a number included.
+  int changed = 0;
+  for (const auto &[egn, stored] : members) {
+    const auto person = written.constFind(egn);
+    if (person != written.cend() && zv::StoredNameDiffers(stored, *person)) ++changed;
+  }
   if (differing) *differing = changed;
-  return written;
+  return static_cast<int>(written.size());
 }
 
 int cmdDemo(const QStringList &args, QTextStream &out, QTextStream &err) {
