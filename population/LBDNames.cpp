@@ -63,6 +63,9 @@ TLbdNamesForm::TLbdNamesForm(QWidget *parent) : QDialog(parent) {
                       this);
   Label1->setObjectName(QStringLiteral("Label1"));
   Label1->setWordWrap(true);
+  // Enter alone never replaces a name: the clerk presses "Запис" or double-clicks.
+  bSave->setAutoDefault(false);
+  bExit->setAutoDefault(false);
   connect(bSave, &QPushButton::clicked, this, &TLbdNamesForm::bSaveClick);
   connect(bExit, &QPushButton::clicked, this, &QDialog::reject);
 
