@@ -3,8 +3,8 @@
 
 #include "AboutForm.h"
 #include "DataModule.h"
-#include "LBDNames.h"
 #include "Dialogs.h"
+#include "LBDNames.h"
 #include "LoginCall.h"
 #include "MainForm.h"
 #include "NomForm.h"
