@@ -35,6 +35,7 @@
 #include "History.h"
 #include "IniFile.h"
 #include "LogForm.h"
+#include "LBDNames.h"
 #include "LoginCall.h"
 #include "NomForm.h"
 #include "Options.h"
@@ -659,6 +660,9 @@ void TMainForm::mInvalidClick() {}
 
 void TMainForm::mLBDNamesClick() {
   if (refuseUnless(AccessLevel < 3)) return;
+  guarded([&] {
+    if (LbdNamesForm) LbdNamesForm->exec();
+  });
 }
 
 void TMainForm::loginfClick() {

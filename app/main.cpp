@@ -4,12 +4,14 @@
 #include "AboutForm.h"
 #include "DataModule.h"
 #include "Dialogs.h"
+#include "LBDNames.h"
 #include "LoginCall.h"
 #include "LoginConfig.h"
 #include "MainForm.h"
 #include "NomForm.h"
 #include "Options.h"
 #include "Status.h"
+#include "lbddialog.h"
 #include "ViewKarton.h"
 #include "ZvApplication.h"
 
@@ -47,8 +49,10 @@ int main(int argc, char **argv) {
   TNomForm nomForm(&mainForm);
   NomForm = &nomForm;
   TStatusForm statusForm;
+  TLBDForm lbdForm(&mainForm);
   TOptionsForm optionsForm(&mainForm);
   OptionsForm = &optionsForm;
+  TLbdNamesForm lbdNamesForm(&mainForm);
   mainForm.show();
   return app.exec();
 }

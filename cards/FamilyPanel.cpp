@@ -22,6 +22,7 @@
 #include "Dialogs.h"
 #include "ViewKarton.h"
 #include "egn.h"
+#include "lbddialog.h"
 
 using zv::MemberRow;
 using zv::MemberRows;
@@ -105,9 +106,8 @@ void TViewKart::buildFamilyPanel(QWidget *tab, QVBoxLayout *tabLayout) {
   PersonType = make.list("PersonType");
   for (const QString &t : zv::MemberTypeTexts()) PersonType->addItem(t);
   PersonEGN = edit("PersonEGN");
-  // The population-register check is not connected yet.
   bLBD = button("bLBD", QStringLiteral("Провека в ЛБД ..."));
-  bLBD->setEnabled(false);
+  connect(bLBD, &QPushButton::clicked, this, [this] { guarded([this] { bLBDClick(this); }); });
   cbSocGrupa = make.list("cbSocGrupa");
   PersonNotes = edit("PersonNotes");
   proc_inv = edit("proc_inv");

@@ -27,6 +27,7 @@
 #include "Dialogs.h"
 #include "NomForm.h"
 #include "frmNotes.h"
+#include "lbddialog.h"
 
 TViewKart *ViewKart = nullptr;
 

@@ -12,6 +12,8 @@ int cmdRefreshPoints(const QStringList &args, QTextStream &out, QTextStream &err
 int cmdBackup(const QStringList &args, QTextStream &out, QTextStream &err);
 int cmdRestore(const QStringList &args, QTextStream &out, QTextStream &err);
 int cmdBench(const QStringList &args, QTextStream &out, QTextStream &err);
+int cmdLbd(const QStringList &args, QTextStream &out, QTextStream &err);
+int cmdLbdNames(const QStringList &args, QTextStream &out, QTextStream &err);
 
 namespace fb {
 class Database;
@@ -21,3 +23,11 @@ class Transaction;
 // commits: the same seed on the same day gives the same rows. Returns the
 // highest registration number; the number of members goes to *members.
 int fillDemoRegister(fb::Database &db, fb::Transaction &tr, int cards, unsigned seed, int *members = nullptr);
+
+// Writes the population register's file for the members of an open register
+// (as the person service reads it): a few in a hundred with a name that
+// differs from the stored one, some members missing, some without
+// identity-card data. The same seed gives the same file. Returns the number
+// of persons written; how many names differ goes to *differing.
+int writeDemoPopulation(fb::Database &db, fb::Transaction &tr, const QString &path, unsigned seed,
+                        int *differing = nullptr);

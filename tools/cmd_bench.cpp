@@ -2,15 +2,24 @@
 // register in a temporary embedded database. One "name<TAB>value" line each:
 // build_register (not part of the other figures), open_list (the all-cards
 // list opened, fetched whole and its display fields read), refresh_points,
-// peak_rss_mb.
+// lbd_load (the person service reading a population file of the same
+// persons), lbd_lookup (the slowest of a sample of single checks as the card
+// window makes them, service loaded), lbd_names (the name comparison over
+// every member), peak_rss_mb.
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 #include <sys/resource.h>
+
+#include <algorithm>
 
 #include "Commands.h"
 #include "DataModule.h"
 #include "Install.h"
+#include "LbdCheck.h"
+#include "LbdCompare.h"
 #include "Options.h"
+#include "PersonInfo.h"
 #include "Points.h"
 
 namespace {
@@ -82,6 +91,62 @@ int cmdBench(const QStringList &args, QTextStream &out, QTextStream &err) {
   zv::RecordingProgress progress;
   zv::RefreshAllPoints(progress);
   line("refresh_points", seconds(t), 3);
+
+  // The population register: a file of the same persons for the service.
+  t.restart();
+  const QString population = dir.filePath(QStringLiteral("personinfo.tsv"));
+  int persons = 0;
+  {
+    fb::Database pdb;
+    connectWithEnv(pdb, path);
+    fb::Transaction ptr(pdb);
+    persons = writeDemoPopulation(pdb, ptr, population, 1);
+    pdb.disconnect();
+  }
+  err << "population file: persons " << persons << " (" << QString::number(seconds(t), 'f', 2) << " s)\n";
+  err.flush();
+  qputenv("ZV_PERSONINFO_DATA", QFile::encodeName(population));
+
+  t.restart();
+  {
+    const TPersonInfo service;
+    if (!service.HasService()) {
+      err << "zv-admin bench: " << zv::NoLbdConnectionText() << "\n";
+      return 1;
+    }
+  }
+  line("lbd_load", seconds(t), 3);
+
+  QStringList sample;
+  {
+    zv::Query q(dm.Database, dm.Transaction);
+    q.SQL = QStringList{QStringLiteral("select EGN from RGS_PERSON")};
+    q.open();
+    const int step = std::max(1, q.recordCount() / 200);
+    for (int r = 0; r < q.recordCount(); r += step) sample << q.value(r, 0).toString();
+  }
+  double slowest = 0;
+  int known = 0;
+  for (const QString &egn : sample) {
+    QElapsedTimer one;
+    one.start();
+    TPersonInfo info;
+    if (info.Lookup(egn)) {
+      ++known;
+      shown += zv::ComposeLbdBoxes(info.Values, egn).Name.size();
+    }
+    slowest = std::max(slowest, seconds(one));
+  }
+  line("lbd_lookup", slowest, 4);
+  err << "checks " << sample.size() << ", found " << known << "\n";
+  err.flush();
+
+  t.restart();
+  const std::vector<zv::NameDifference> differing =
+      zv::FindNameDifferences(dm.Database, dm.Transaction, &progress);
+  line("lbd_names", seconds(t), 3);
+  err << "names differing " << differing.size() << "\n";
+  err.flush();
 
   dm.disconnectCommitting();
   line("peak_rss_mb", peakRssMb(), 1);

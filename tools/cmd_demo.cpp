@@ -4,10 +4,14 @@
 // and every date is counted back from today (zv::today(), so a pinned clock
 // pins the register too).
 #include <QDate>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
 #include <algorithm>
 #include <random>
+#include <stdexcept>
 #include <utility>
 
 #include "Commands.h"
@@ -16,6 +20,8 @@
 #include "ZvDate.h"
 #include "egn.h"
 #include "DataModule.h"
+#include "LbdCompare.h"
+#include "PersonInfo.h"
 #include "Points.h"
 #include "TerminalProgress.h"
 
@@ -284,6 +290,138 @@ int fillDemoRegister(fb::Database &db, fb::Transaction &tr, int cards, unsigned 
   return lastRegNum;
 }
 
+namespace {
+
+const char *const kPlaces[] = {"Долинец", "Бреза", "Росен", "Извор", "Камен дол", "Ябълково", "Средец"};
+const char *const kLbdStreets[] = {"Рила", "Пирин", "Васил Левски", "Христо Ботев", "Иван Вазов", "Шипка",
+                                   "Гурко", "Витоша", "Освобождение", "Опълченска", "Родопи", "Хан Аспарух"};
+
+// The name parts as the register keeps them: first, middle, and the rest as
+// the family name.
+QStringList nameParts(const QString &name) {
+  QStringList parts = name.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+  while (parts.size() < 3) parts << QString();
+  if (parts.size() > 3) parts = QStringList{parts[0], parts[1], parts.mid(2).join(QLatin1Char(' '))};
+  return parts;
+}
+
+QString yyyymmdd(const QDate &d) { return d.isValid() ? d.toString(QStringLiteral("yyyyMMdd")) : QString(); }
+
+QString clean(QString s) {
+  s.replace(QLatin1Char('\t'), QLatin1Char(' '));
+  s.replace(QLatin1Char('\n'), QLatin1Char(' '));
+  return s;
+}
+
+}  // namespace
+
+int writeDemoPopulation(fb::Database &db, fb::Transaction &tr, const QString &path, unsigned seed, int *differing) {
+  Dice dice(seed);
+  const QDate today = zv::toQDate(zv::today());
+  tr.ensure();
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  QSaveFile file(path);  // replaced whole, so the service never reads half a file
+  if (!file.open(QIODevice::WriteOnly))
+    throw std::runtime_error(QStringLiteral("cannot write %1").arg(path).toStdString());
+  QTextStream ts(&file);
+  const QStringList keys = TPersonInfo::Keys();
+  ts << "EGN\t" << keys.join(QLatin1Char('\t')) << '\n';
+
+  fb::Statement q(db, tr);
+  q.prepare(QStringLiteral("select EGN, NAME, CARD_ID from RGS_PERSON order by CARD_ID, PERSON_ID"));
+  q.execute();
+  QHash<QString, QString> written;  // EGN -> the name the register gives
+  std::vector<std::pair<QString, QString>> members;  // EGN, stored name
+  int lastCard = -1;
+  // One home per family: the current address, and the permanent one that is
+  // often the same.
+  QStringList current(7), permanent(7);
+  while (q.fetch()) {
+    const QString egn = q.value(0).toString().trimmed();
+    const QString stored = q.value(1).toString();
+    const int card = q.value(2).toInt();
+    if (card != lastCard) {
+      lastCard = card;
+      const bool block = dice.chance(40);
+      current[0] = u(kPlaces[0]);
+      current[1] = (block ? QStringLiteral("ж.к. ") : QString()) + u(dice.of(kLbdStreets));
+      current[2] = QString::number(dice.pick(1, 180));
+      current[3] = block ? QString(QChar(u'А' + dice.pick(0, 3))) : QString();
+      current[4] = block ? QString::number(dice.pick(1, 8)) : QString();
+      current[5] = block ? QString::number(dice.pick(1, 60)) : QString();
+      current[6] = dice.chance(95) ? yyyymmdd(today.addDays(-dice.pick(30, 30 * 365))) : QString();
+      permanent = current;
+      if (dice.chance(30)) {
+        permanent[0] = u(dice.of(kPlaces));
+        permanent[1] = u(dice.of(kLbdStreets));
+        permanent[2] = QString::number(dice.pick(1, 90));
+        permanent[3] = permanent[4] = permanent[5] = QString();
+        permanent[6] = yyyymmdd(today.addDays(-dice.pick(365, 40 * 365)));
+      }
+    }
+    members.emplace_back(egn, stored);
+    // The register knows one person per number: the first member written.
+    if (written.contains(egn)) continue;
+    // A number the register would never have given, and a few people it has lost.
+    const bool missing = dice.chance(2);
+    const zv::TDate born = zv::EgnBirthDate(egn, 0);
+    if (missing || born == 0) continue;
+
+    QStringList name = nameParts(stored);
+    const auto joined = [&name] { return name.join(QLatin1Char(' ')); };
+    if (dice.chance(3)) {
+      const QString before = joined();
+      const int kind = dice.pick(0, 2);
+      if (kind == 0) {
+        name[2] = name[2].toUpper();  // the family name in capitals
+      } else if (kind == 1) {
+        const QString ending = name[1].endsWith(QStringLiteral("а")) ? QStringLiteral("а") : QString();
+        name[1] = u(dice.of(kMen).patronymic) + ending;  // another middle name
+      }
+      if (kind == 2 || joined() == before) {  // a second family name
+        const QString ending = name[2].endsWith(QStringLiteral("а")) ? QStringLiteral("а") : QString();
+        name[2] += QStringLiteral("-") + u(dice.of(kFamilies)) + ending;
+      }
+    }
+    written.insert(egn, joined());
+    const bool adult = zv::toQDate(born).addYears(14) <= today;
+    const bool idCard = adult && dice.chance(90);
+    QStringList id(6);
+    if (idCard) {
+      id[0] = QStringLiteral("%1%2").arg(dice.pick(10000, 99999)).arg(dice.pick(1000, 9999));
+      id[1] = yyyymmdd(today.addDays(-dice.pick(0, 10 * 365)));
+      id[2] = dice.chance(80) ? QStringLiteral("МВР") : QString();
+      id[3] = u(kPlaces[0]);
+      id[4] = u(kPlaces[0]);
+    }
+    const QStringList row{egn,
+                          name[0], name[1], name[2],
+                          u(kPlaces[0]), u(kPlaces[0]),
+                          permanent[0], permanent[1], permanent[2], permanent[3], permanent[4], permanent[5],
+                          permanent[6],
+                          u(kPlaces[0]), u(kPlaces[0]),
+                          current[0], current[1], current[2], current[3], current[4], current[5], current[6],
+                          QStringLiteral("БЪЛГАРИЯ"), QString(),
+                          id[0], id[1], id[2], id[3], id[4],
+                          u(dice.of(kPlaces))};
+    QStringList cells;
+    for (const QString &c : row) cells << clean(c);
+    ts << cells.join(QLatin1Char('\t')) << '\n';
+  }
+  q.closeCursor();
+  tr.commit();
+  ts.flush();
+  if (!file.commit()) throw std::runtime_error(QStringLiteral("cannot write %1").arg(path).toStdString());
+  // Differences as the comparison finds them, members sharing a number included.
+  int changed = 0;
+  for (const auto &[egn, stored] : members) {
+    const auto person = written.constFind(egn);
+    if (person != written.cend() && zv::StoredNameDiffers(stored, *person)) ++changed;
+  }
+  if (differing) *differing = changed;
+  return static_cast<int>(written.size());
+}
+
 int cmdDemo(const QStringList &args, QTextStream &out, QTextStream &err) {
   const ParsedOptions o =
       parseOptions(args, {QStringLiteral("database"), QStringLiteral("cards"), QStringLiteral("seed")});
@@ -313,5 +451,18 @@ int cmdDemo(const QStringList &args, QTextStream &out, QTextStream &err) {
   dm.disconnectCommitting();
   out << "cards " << cards << ", members " << members << ", last number " << last << " ("
       << QString::number(t.elapsed() / 1000.0, 'f', 1) << " s)\n";
+  // The population register's file for the same people, where the person
+  // service looks for it.
+  {
+    fb::Database pdb;
+    connectWithEnv(pdb, o.get(QStringLiteral("database")));
+    fb::Transaction ptr(pdb);
+    const QString file = zv::PersonInfoDataFile();
+    int differing = 0;
+    const int persons = writeDemoPopulation(pdb, ptr, file, seed, &differing);
+    pdb.disconnect();
+    out << "population register " << QFileInfo(file).absoluteFilePath() << ", persons " << persons
+        << ", names differing " << differing << "\n";
+  }
   return 0;
 }

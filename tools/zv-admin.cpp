@@ -17,7 +17,9 @@ int usage(QTextStream &err) {
          "  refresh-points --database PATH\n"
          "  bench [--cards N]\n"
          "  backup --database PATH --out FILE.fbk\n"
-         "  restore --from FILE.fbk --database PATH [--replace]\n";
+         "  restore --from FILE.fbk --database PATH [--replace]\n"
+         "  lbd EGN\n"
+         "  lbd-names --database PATH\n";
   return 2;
 }
 }  // namespace
@@ -38,6 +40,8 @@ int main(int argc, char **argv) {
     if (cmd == QLatin1String("bench")) return cmdBench(args, out, err);
     if (cmd == QLatin1String("backup")) return cmdBackup(args, out, err);
     if (cmd == QLatin1String("restore")) return cmdRestore(args, out, err);
+    if (cmd == QLatin1String("lbd")) return cmdLbd(args, out, err);
+    if (cmd == QLatin1String("lbd-names")) return cmdLbdNames(args, out, err);
   } catch (const fb::Error &e) {
     out.flush();
     err << "zv-admin " << cmd << ": " << e.text() << "\n";

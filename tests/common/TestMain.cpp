@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include "Dialogs.h"
 
@@ -31,6 +33,10 @@ class StrictDialogs : public ::testing::EmptyTestEventListener {
 int main(int argc, char **argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
+  // The population register file of the tests, and of the programs they
+  // start, is never the user's own.
+  QTemporaryDir population;
+  qputenv("ZV_PERSONINFO_DATA", QFile::encodeName(population.filePath(QStringLiteral("personinfo.tsv"))));
   ::testing::InitGoogleTest(&argc, argv);
   auto *strict = new StrictDialogs;
   ::testing::UnitTest::GetInstance()->listeners().Append(strict);  // owned by gtest
