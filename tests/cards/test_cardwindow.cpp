@@ -938,8 +938,8 @@ TEST_F(ShownCardWindowTest, TabGoesFromFieldToField) {
   // The member panel and the other tab, when shown.
   w->ShowClick();
   w->FirstName->setFocus();
-  EXPECT_EQ(walk(12), QStringList({"PersonType", "PersonEGN", "cbSocGrupa", "PersonNotes", "proc_inv", "val_do",
-                                   "pojiz", "re6_telk", "Add", "cbGroup", "dtGrupaDate", "cbsubGroup"}));
+  EXPECT_EQ(walk(12), QStringList({"PersonType", "PersonEGN", "bLBD", "cbSocGrupa", "PersonNotes", "proc_inv",
+                                   "val_do", "pojiz", "re6_telk", "Add", "cbGroup", "dtGrupaDate"}));
   w->PageControl1->setCurrentIndex(1);
   w->cbLData->setFocus();
   EXPECT_EQ(walk(13), QStringList({"ebLCond", "cbLReason", "ebIncome", "cbKart", "ebDeals", "ebAssets", "dek_id",
