@@ -2,6 +2,7 @@
 #include "AboutForm.h"
 #include "DataModule.h"
 #include "Dialogs.h"
+#include "EGNRepair.h"
 #include "LoginCall.h"
 #include "MainForm.h"
 #include "NomForm.h"
@@ -35,6 +36,7 @@ int main(int argc, char **argv) {
   TMainForm mainForm;
   TDataModule1 dataModule;
   TViewKart viewKart(&mainForm);
+  TEGNRepair egnRepair(&mainForm);
   TNomForm nomForm(&mainForm);
   NomForm = &nomForm;
   TStatusForm statusForm;

@@ -2,13 +2,19 @@
 // register in a temporary embedded database. One "name<TAB>value" line each:
 // build_register (not part of the other figures), open_list (the all-cards
 // list opened, fetched whole and its display fields read), refresh_points,
-// peak_rss_mb.
+// search_name (a name search over every member, fetched whole), invalid_egn
+// (the invalid personal number list opened), status_all (the status of every
+// card of the all-cards list changed, with its note), peak_rss_mb.
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <sys/resource.h>
 
+#include "CardStatus.h"
 #include "Commands.h"
 #include "DataModule.h"
+#include "InvalidEgn.h"
+#include "SearchFilter.h"
+#include "Session.h"
 #include "Install.h"
 #include "Options.h"
 #include "Points.h"
@@ -82,6 +88,30 @@ int cmdBench(const QStringList &args, QTextStream &out, QTextStream &err) {
   zv::RecordingProgress progress;
   zv::RefreshAllPoints(progress);
   line("refresh_points", seconds(t), 3);
+
+  zv::SearchCriteria byName;
+  byName.nameOn = true;
+  byName.name = QStringLiteral("Петров");
+  t.restart();
+  dm.setMainLines(zv::BuildSearchFilter(byName).filter, QStringLiteral(" order by Reg_Num"));
+  line("search_name", seconds(t), 3);
+  err << "name search rows " << dm.MainQuery.recordCount() << "\n";
+  err.flush();
+
+  t.restart();
+  zv::OpenInvalidEgnList(dm.MainQuery);
+  line("invalid_egn", seconds(t), 3);
+  err << "invalid rows " << dm.MainQuery.recordCount() << "\n";
+  err.flush();
+
+  zv::session().CurrentUserName = QStringLiteral("bench");
+  dm.MainQuery.setFiltered(false);
+  dm.setMainLines(QStringLiteral("and P.PERSON_TYPE = 0 "), QStringLiteral(" order by Reg_Num"));
+  t.restart();
+  const int changed = zv::SetCardsStatus(zv::ListedCardIds(dm.MainQuery), 2, progress);
+  line("status_all", seconds(t), 3);
+  err << "status changed on " << changed << " cards\n";
+  err.flush();
 
   dm.disconnectCommitting();
   line("peak_rss_mb", peakRssMb(), 1);

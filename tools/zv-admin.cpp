@@ -15,7 +15,9 @@ int usage(QTextStream &err) {
          "  egn NUMBER...\n"
          "  demo --database PATH --cards N [--seed S]\n"
          "  refresh-points --database PATH\n"
-         "  bench [--cards N]\n";
+         "  bench [--cards N]\n"
+         "  search --database PATH CRITERIA...\n"
+         "  invalid-egn --database PATH\n";
   return 2;
 }
 }  // namespace
@@ -34,6 +36,8 @@ int main(int argc, char **argv) {
     if (cmd == QLatin1String("demo")) return cmdDemo(args, out, err);
     if (cmd == QLatin1String("refresh-points")) return cmdRefreshPoints(args, out, err);
     if (cmd == QLatin1String("bench")) return cmdBench(args, out, err);
+    if (cmd == QLatin1String("search")) return cmdSearch(args, out, err);
+    if (cmd == QLatin1String("invalid-egn")) return cmdInvalidEgn(args, out, err);
   } catch (const fb::Error &e) {
     out.flush();
     err << "zv-admin " << cmd << ": " << e.text() << "\n";
