@@ -45,7 +45,7 @@ TSearchPanel::TSearchPanel(QWidget *parent) : QGroupBox(QStringLiteral("Търс
   const auto list = [this](const char *name) {
     auto *l = new QComboBox(this);
     l->setObjectName(QString::fromLatin1(name));
-    l->setMinimumContentsLength(16);
+    l->setMinimumContentsLength(8);
     l->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     return l;
   };
@@ -78,7 +78,7 @@ TSearchPanel::TSearchPanel(QWidget *parent) : QGroupBox(QStringLiteral("Търс
   // Two columns of criteria; each tick box stands right of its input(s).
   auto *g = new QGridLayout(this);
   g->setContentsMargins(8, 4, 8, 6);
-  g->setHorizontalSpacing(6);
+  g->setHorizontalSpacing(5);
   g->setVerticalSpacing(3);
   const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
   g->addWidget(label(QStringLiteral("По рег.номер:"), this), 0, 0);
@@ -117,8 +117,9 @@ TSearchPanel::TSearchPanel(QWidget *parent) : QGroupBox(QStringLiteral("Търс
   g->addWidget(label(QStringLiteral("По състояние:"), this, right), 3, 4);
   g->addWidget(sStatus, 3, 5, 1, 3);
   g->addWidget(CheckBox8, 3, 8);
-  g->setColumnStretch(1, 1);
-  g->setColumnMinimumWidth(3, 10);
+  g->setColumnStretch(1, 2);
+  g->setColumnStretch(3, 1);
+  g->setColumnMinimumWidth(3, 6);
 
   criteria_ = {{CheckBox1, {sRegNum}},
                {CheckBox2, {sName}},
@@ -173,7 +174,9 @@ void TSearchPanel::boxToggled(QCheckBox *box, bool on) {
       if (on) {
         const QColor tip = p.color(QPalette::ToolTipBase);
         p.setColor(QPalette::Base, tip);
-        p.setColor(QPalette::Button, tip);
+        // A list box paints its face from the button colour, lightened; a
+        // shade darker reads as the same tip background.
+        p.setColor(QPalette::Button, tip.darker(108));
         p.setColor(QPalette::Text, p.color(QPalette::ToolTipText));
         p.setColor(QPalette::ButtonText, p.color(QPalette::ToolTipText));
       }
