@@ -579,8 +579,10 @@ void TMainForm::sbSearchClick() {
   guarded([&] {
     zv::Query &mq = DataModule1->MainQuery;
     SearchFilter.clear();
-    // A search ends the invalid-number list's record filter.
+    // A search ends the invalid-number list's record filter; the list is
+    // reopened below, by the search or by the change of tab.
     if (mq.filtered()) {
+      mq.close();
       mq.setFiltered(false);
       model_->reset();
     }

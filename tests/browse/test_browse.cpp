@@ -37,6 +37,26 @@ TEST(StatusNotes, OldLineEndsBecomeCrLf) {
   for (const auto &[in, out] : cases) EXPECT_EQ(zv::WithCrLfLines(in), out) << in.toStdString();
 }
 
+// The list's own test must agree with the register's rule for every number:
+// each century and month code, every day number, right and wrong check digits.
+TEST(InvalidEgn, AgreesWithTheBirthDateRule) {
+  QStringList numbers = {"", "123456789", "01010100070", "010101A007", "010101 007", "9932300008", "0000000000"};
+  for (const char *yy : {"00", "04", "99", "50"})
+    for (int mm = 0; mm < 100; ++mm)
+      for (int dd = 0; dd < 100; ++dd) {
+        const QString nine = QString::asprintf("%s%02d%02d123", yy, mm, dd);
+        const int check = zv::EgnCheckDigit(nine);
+        numbers << nine + QString::number(check) << nine + QString::number((check + 1) % 10);
+      }
+  int invalid = 0;
+  for (const QString &n : numbers) {
+    ASSERT_EQ(zv::IsInvalidEgn(n), zv::EgnBirthDate(n, 0) == 0) << n.toStdString();
+    invalid += zv::IsInvalidEgn(n);
+  }
+  EXPECT_GT(invalid, numbers.size() / 2);  // the wrong check digits at least
+  EXPECT_LT(invalid, numbers.size());
+}
+
 TEST_F(Browse, CardWithoutNotesGetsExactlyFourLines) {
   const int card = addCard(1, 1);
   addPerson(card, "Титуляр", egn(1980, 1, 15));
@@ -146,6 +166,11 @@ TEST_F(Browse, InvalidListShowsHoldersAndMembersOnTheirOwnRows) {
   rows.sort();  // rows of one card come in no fixed order
   EXPECT_EQ(rows, (QStringList{"1 Титуляр на 29.02.1900", "2 Член с грешна цифра", "2 Член с девет цифри"}));
   EXPECT_EQ(zv::InvalidEgnCountText(dm->MainQuery.recordCount()), "3 невалидни ЕГН-та");
+  // Only the kept rows were read; switching the filter off lists every row again.
+  dm->MainQuery.setFiltered(false);
+  EXPECT_EQ(dm->MainQuery.recordCount(), 5);
+  dm->MainQuery.setFiltered(true);
+  EXPECT_EQ(dm->MainQuery.recordCount(), 3);
   exec(QStringLiteral("delete from RGS_PERSON where EGN in ('0101010070', '010101007', '0002290001')"));
   dm->MainQuery.open();  // a reopen keeps the record filter
   EXPECT_EQ(zv::InvalidEgnCountText(dm->MainQuery.recordCount()), "0 невалидни ЕГН-та");
