@@ -10,8 +10,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "NomForm.h"
-
 namespace {
 // The date the pickers show until the clerk changes them.
 const QDate kPickerStart(2005, 10, 26);
@@ -147,11 +145,6 @@ TSearchPanel::TSearchPanel(QWidget *parent) : QGroupBox(QStringLiteral("Търс
     boxToggled(b, false);
   }
   connect(sbSearch, &QPushButton::clicked, this, &TSearchPanel::searchRequested);
-}
-
-void TSearchPanel::fillLists() {
-  zv::FillNomList(sGroup, QStringLiteral("GROUP1"));
-  zv::FillNomList(sStatus, QStringLiteral("STATUS"));
 }
 
 bool TSearchPanel::isHighlighted(const QWidget *input) {

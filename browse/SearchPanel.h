@@ -41,8 +41,6 @@ class TSearchPanel : public QGroupBox {
   QDateEdit *dTo;
   QPushButton *sbSearch;
 
-  // The group and status lists from the nomenclatures (start of work).
-  void fillLists();
   // The criteria as the panel holds them.
   zv::SearchCriteria criteria() const;
   // True while the input shows the background of a criterion taking part.
