@@ -9,6 +9,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -30,15 +31,21 @@
 #include <QVBoxLayout>
 
 #include "AboutForm.h"
+#include "CardDelete.h"
+#include "CardStatus.h"
 #include "DataModule.h"
 #include "Dialogs.h"
+#include "EGNRepair.h"
 #include "History.h"
 #include "IniFile.h"
+#include "InvalidEgn.h"
 #include "LogForm.h"
 #include "LBDNames.h"
 #include "LoginCall.h"
 #include "NomForm.h"
 #include "Options.h"
+#include "SearchPanel.h"
+#include "Status.h"
 #include "ViewKarton.h"
 #include "egn.h"
 #include "frmMemo.h"
@@ -149,30 +156,11 @@ void TMainForm::buildLayout() {
   auto *central = new QWidget(this);
   auto *v = new QVBoxLayout(central);
 
-  GroupBox3 = new QGroupBox(QStringLiteral("Търсене"), central);
-  GroupBox3->setObjectName(QStringLiteral("GroupBox3"));
-  auto *sl = new QHBoxLayout(GroupBox3);
-  // The group and status lists are filled from the nomenclatures at the
-  // start of work; the other criteria join them with the search itself.
-  const auto criterion = [&](const char *check, const QString &caption, const char *list) {
-    auto *c = new QCheckBox(caption, GroupBox3);
-    c->setObjectName(QString::fromLatin1(check));
-    auto *box = new QComboBox(GroupBox3);
-    box->setObjectName(QString::fromLatin1(list));
-    box->setMinimumContentsLength(22);
-    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    sl->addWidget(c);
-    sl->addWidget(box);
-    return box;
-  };
-  sGroup = criterion("CheckBox6", QStringLiteral("По група:"), "sGroup");
-  sStatus = criterion("CheckBox8", QStringLiteral("По състояние:"), "sStatus");
-  sl->addStretch(1);
-  sbSearch = new QPushButton(QStringLiteral("Търсене"), GroupBox3);
-  sbSearch->setObjectName(QStringLiteral("sbSearch"));
-  sbSearch->setToolTip(QStringLiteral("Търси по избраните критерии"));
-  connect(sbSearch, &QPushButton::clicked, this, &TMainForm::sbSearchClick);
-  sl->addWidget(sbSearch);
+  GroupBox3 = new TSearchPanel(central);
+  sbSearch = GroupBox3->sbSearch;
+  sGroup = GroupBox3->sGroup;
+  sStatus = GroupBox3->sStatus;
+  connect(GroupBox3, &TSearchPanel::searchRequested, this, &TMainForm::sbSearchClick);
   v->addWidget(GroupBox3);
 
   GroupBox1 = new QGroupBox(QStringLiteral("Списък на картотеката"), central);
@@ -323,7 +311,9 @@ void TMainForm::buildActions() {
     a->setVisible(false);
     n1->addAction(a);
   }
-  QAction *n11 = make("N11", QStringLiteral("Изтриване"), QString(), {}, nullptr);
+  // "Закриване" (hidden) runs the same deletion as "Изтриване" (disabled).
+  connect(findChild<QAction *>(QStringLiteral("N5")), &QAction::triggered, this, &TMainForm::DelClick);
+  QAction *n11 = make("N11", QStringLiteral("Изтриване"), QString(), {}, &TMainForm::DelClick);
   n11->setEnabled(false);
   n1->addAction(n11);
   n1->addSeparator();
@@ -538,10 +528,7 @@ bool TMainForm::TabSet1Change(int newTab) {
     // 1. the search tab with a search in force
     if (newTab == 1 && TabSet1->tabText(1) != kSearchCaption) {
       try {
-        mq.close();
-        mq.SQL[1] = SearchFilter;
-        model_->reset();
-        mq.open();
+        RunSearch();
       } catch (const fb::Error &e) {
         Dialogs::message(e.text(), kErrorCaption, Dialogs::Icon::Error);
         mq.close();
@@ -636,7 +623,48 @@ void TMainForm::mAboutClick() {
   about.exec();
 }
 
-void TMainForm::sbSearchClick() {}
+void TMainForm::sbSearchClick() {
+  guarded([&] {
+    zv::Query &mq = DataModule1->MainQuery;
+    SearchFilter.clear();
+    // A search ends the invalid-number list's record filter; the list is
+    // reopened below, by the search or by the change of tab.
+    if (mq.filtered()) {
+      mq.close();
+      mq.setFiltered(false);
+      model_->reset();
+    }
+    TabSet1->setTabText(1, zv::kSearchCaption);
+    const zv::SearchFilter search = zv::BuildSearchFilter(GroupBox3->criteria());
+    SearchFilter = search.filter;
+    TabSet1->setTabText(1, search.caption);
+    if (search.applied > 0) {
+      if (TabSet1->currentIndex() == 1)
+        RunSearch();
+      else
+        TabSet1->setCurrentIndex(1);  // the tab's rule runs the search and handles its errors
+    } else if (TabSet1->currentIndex() != 0) {
+      TabSet1->setCurrentIndex(0);
+    }
+  });
+}
+
+void TMainForm::reopening(const std::function<void()> &fn) {
+  try {
+    fn();
+  } catch (...) {
+    model_->reset();
+    throw;
+  }
+}
+
+void TMainForm::RunSearch() {
+  reopening([&] {
+    zv::RunSearch(DataModule1->MainQuery, SearchFilter, [](const QString &sql) {
+      if (QClipboard *clip = QGuiApplication::clipboard()) clip->setText(sql);
+    });
+  });
+}
 void TMainForm::mNomsClick() {
   guarded([&] {
     if (NomForm) NomForm->exec();
@@ -656,7 +684,20 @@ void TMainForm::mPassChangeClick() {
 }
 
 void TMainForm::mSlBelClick() {}
-void TMainForm::mInvalidClick() {}
+void TMainForm::mInvalidClick() {
+  guarded([&] {
+    if (TabSet1->count() > 2)
+      TabSet1->setTabText(2, kInvalidCaption);
+    else
+      TabSet1->addTab(kInvalidCaption);
+    TabSet1->setCurrentIndex(2);
+    // A ranking tab just renamed stays current without a change of tab.
+    tbSpravka_->setText(QStringLiteral("Справка"));
+    zv::Query &mq = DataModule1->MainQuery;
+    reopening([&] { zv::OpenInvalidEgnList(mq); });
+    panel0_->setText(zv::InvalidEgnCountText(mq.recordCount()));
+  });
+}
 
 void TMainForm::mLBDNamesClick() {
   if (refuseUnless(AccessLevel < 3)) return;
@@ -680,15 +721,27 @@ void TMainForm::hlpbtnClick() {
                      Dialogs::Icon::Warning);
 }
 
+bool TMainForm::onInvalidTab() const {
+  return TabSet1->currentIndex() >= 0 && TabSet1->tabText(TabSet1->currentIndex()) == kInvalidCaption;
+}
+
 void TMainForm::FamilyGridCellClick() {
-  if (AccessLevel < 3 && TabSet1->currentIndex() >= 0 && TabSet1->tabText(TabSet1->currentIndex()) == kInvalidCaption) {
-    // The personal number correction window opens here.
-  }
+  if (AccessLevel >= 3 || !onInvalidTab()) return;
+  zv::Query &mq = DataModule1->MainQuery;
+  if (!mq.active() || mq.isEmpty()) return;
+  bool confirmed = false;
+  guarded([&] {
+    if (!EGNRepair) new TEGNRepair(this);  // the program makes it at start-up
+    // The window steps through the list; the grid follows it.
+    connect(EGNRepair, &TEGNRepair::rowMoved, this, &TMainForm::setCurrentRow, Qt::UniqueConnection);
+    mq.setRecNo(std::max(currentRow(), 0));
+    confirmed = EGNRepair->Execute() == QDialog::Accepted;
+  });
+  if (confirmed) openCurrentCard();
 }
 
 void TMainForm::FamilyGridKeyEnter() {
-  if (TabSet1->currentIndex() >= 0 && TabSet1->tabText(TabSet1->currentIndex()) == kInvalidCaption &&
-      AccessLevel < 3) {
+  if (onInvalidTab() && AccessLevel < 3) {
     FamilyGridCellClick();
     return;
   }
@@ -718,6 +771,7 @@ void TMainForm::BuildStatusMenu() {
     q.close();
   }
   const QList<zv::NomEntry> statuses = zv::NomEntries(QStringLiteral("STATUS"));
+  qDeleteAll(pm_s->findChildren<QActionGroup *>(Qt::FindDirectChildrenOnly));
   auto *group = new QActionGroup(pm_s);
   for (const zv::NomEntry &e : statuses) {
     QAction *a = pm_s->addAction(e.text);
@@ -725,8 +779,59 @@ void TMainForm::BuildStatusMenu() {
     a->setCheckable(true);
     a->setChecked(e.n == current);
     group->addAction(a);
+    connect(a, &QAction::triggered, this, [this, n = e.n] { SetSTATUS(n); });
   }
-  for (const zv::NomEntry &e : statuses) pm_s->addAction(QStringLiteral("За Всички - ") + e.text)->setData(e.n + 9);
+  for (const zv::NomEntry &e : statuses) {
+    QAction *a = pm_s->addAction(QStringLiteral("За Всички - ") + e.text);
+    a->setData(e.n + 9);
+    connect(a, &QAction::triggered, this, [this, n = e.n + 9] { SetALLSTATUS(n); });
+  }
+}
+
+void TMainForm::SetSTATUS(int code) {
+  guarded([&] {
+    for (QAction *a : pm_s->actions())
+      if (a->isCheckable() && a->data().toInt() == code) a->setChecked(true);
+    const zv::Query &mq = DataModule1->MainQuery;
+    if (!mq.active() || mq.isEmpty()) return;
+    zv::SetCardStatus(mq.value(std::max(currentRow(), 0), QStringLiteral("CARD_ID")).toInt(), code);
+    Refresh();
+  });
+}
+
+void TMainForm::SetALLSTATUS(int itemNumber) {
+  const int code = itemNumber - 9;
+  guarded([&] {
+    const QList<int> cards = zv::ListedCardIds(DataModule1->MainQuery);
+    if (cards.isEmpty()) return;
+    // One misclick would rewrite every listed card: ask first.
+    if (!Dialogs::ask(zv::SetAllStatusQuestion(static_cast<int>(cards.size()), code), zv::kStatusChangeCaption))
+      return;
+    std::unique_ptr<TStatusForm> own;
+    TStatusForm *progress = StatusForm;
+    if (!progress) {
+      own = std::make_unique<TStatusForm>();
+      progress = own.get();
+    }
+    zv::SetCardsStatus(cards, code, *progress);
+    Refresh();
+  });
+}
+
+void TMainForm::DelClick() {
+  guarded([&] {
+    zv::Query &mq = DataModule1->MainQuery;
+    if (!mq.active() || mq.isEmpty()) return;
+    const int row = std::max(currentRow(), 0);
+    if (!Dialogs::ask(zv::DeleteCardQuestion(mq.value(row, QStringLiteral("REG_NUM")).toString()),
+                      zv::kDeleteCardCaption))
+      return;
+    const int cardId = mq.value(row, QStringLiteral("CARD_ID")).toInt();
+    mq.close();
+    model_->reset();
+    zv::DeleteCard(DataModule1->Database, DataModule1->Transaction, cardId);
+    mq.open();
+  });
 }
 
 bool TMainForm::eventFilter(QObject *obj, QEvent *e) {

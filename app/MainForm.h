@@ -17,6 +17,7 @@ class QMenu;
 class QComboBox;
 class QPoint;
 class TDataModule1;
+class TSearchPanel;
 
 // The register query shown in the grid.
 class MainGridModel : public QAbstractTableModel {
@@ -68,6 +69,10 @@ class TMainForm : public QMainWindow {
   void setCurrentRow(int row);
 
   QTabBar *tabs() const { return TabSet1; }
+  TSearchPanel *searchPanel() const { return GroupBox3; }
+  // Puts SearchFilter into line 1 of the register query and reopens it; the
+  // statement goes on the clipboard.
+  void RunSearch();
   QTableView *grid() const { return FamilyGrid; }
   QLabel *statusPanel(int i) const { return i == 0 ? panel0_ : panel1_; }
 
@@ -102,6 +107,11 @@ class TMainForm : public QMainWindow {
   // The status popup of the grid, rebuilt each time it opens.
   void GetSTATUS(const QPoint &pos);
   void BuildStatusMenu();
+  // The status of the current row's card, or of every listed card.
+  void SetSTATUS(int code);
+  void SetALLSTATUS(int itemNumber);
+  // Deletes the current row's card with its members.
+  void DelClick();
 
  protected:
   void showEvent(QShowEvent *e) override;
@@ -119,8 +129,12 @@ class TMainForm : public QMainWindow {
   void fitColumns();
   void openCurrentCard();
   bool refuseUnless(bool allowed);
+  bool onInvalidTab() const;
+  // Runs fn, which reopens the register query; a failure leaves the grid
+  // empty rather than showing rows of a closed query.
+  void reopening(const std::function<void()> &fn);
 
-  QGroupBox *GroupBox3 = nullptr;
+  TSearchPanel *GroupBox3 = nullptr;
   QGroupBox *GroupBox1 = nullptr;
   QTableView *FamilyGrid = nullptr;
   QTabBar *TabSet1 = nullptr;

@@ -5,6 +5,7 @@
 #include "DataModule.h"
 #include "Dialogs.h"
 #include "LBDNames.h"
+#include "EGNRepair.h"
 #include "LoginCall.h"
 #include "LoginConfig.h"
 #include "MainForm.h"
@@ -49,6 +50,7 @@ int main(int argc, char **argv) {
   TNomForm nomForm(&mainForm);
   NomForm = &nomForm;
   TStatusForm statusForm;
+  TEGNRepair egnRepair(&mainForm);
   TLBDForm lbdForm(&mainForm);
   TOptionsForm optionsForm(&mainForm);
   OptionsForm = &optionsForm;

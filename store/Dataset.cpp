@@ -1,5 +1,7 @@
 #include "Dataset.h"
 
+#include <algorithm>
+
 namespace zv {
 
 // ------------------------------------------------------------------- Field
@@ -51,7 +53,19 @@ void Query::open(const std::vector<QVariant> &params) {
   names_.clear();
   for (int i = 0; i < s.columnCount(); ++i) names_.push_back(s.columnName(i));
   for (auto &l : lookups_) l.keyColumn = columnIndex(l.keyField);
-  while (s.fetch()) rows_.push_back(s.row());
+  std::vector<int> probe;
+  if (filtered_ && onFilterRecord)
+    for (const QString &c : filterColumns) probe.push_back(columnIndex(c));
+  if (std::find(probe.begin(), probe.end(), -1) != probe.end()) probe.clear();
+  Row tested(names_.size());
+  while (s.fetch()) {
+    if (!probe.empty()) {
+      for (int i : probe) tested[static_cast<size_t>(i)] = s.value(i);
+      if (!onFilterRecord(*this, tested)) continue;
+    }
+    rows_.push_back(s.row());
+  }
+  partial_ = !probe.empty();
   active_ = true;
   applyFilter();
   cur_ = 0;
@@ -66,6 +80,7 @@ void Query::close() {
   names_.clear();
   indexCache_.clear();
   active_ = false;
+  partial_ = false;
   cur_ = 0;
 }
 
@@ -134,6 +149,10 @@ void Query::addLookup(const QString &name, const QString &keyField, std::functio
 
 void Query::setFiltered(bool on) {
   filtered_ = on;
+  if (active_ && !on && partial_) {
+    open();  // the rows the filter dropped were never kept
+    return;
+  }
   if (active_) {
     applyFilter();
     cur_ = 0;

@@ -76,6 +76,13 @@ class Query {
 
   // The record filter: when filtered, only rows for which it answers true are listed.
   std::function<bool(const Query &, const Row &)> onFilterRecord;
+  // The columns the record filter reads. When set, and the filter is on as
+  // the query opens, each fetched row is first tested on these columns alone
+  // (the others are left invalid) and only the rows that pass are read whole
+  // and kept: a filter that keeps few of many rows then costs little time and
+  // memory. Switching the filter off afterwards reopens the query, so that
+  // every row is listed again.
+  QStringList filterColumns;
   void setFiltered(bool on);
   bool filtered() const { return filtered_; }
   // Index of a field among the stored columns, for filter callbacks. A text
@@ -101,6 +108,7 @@ class Query {
   mutable QHash<QString, int> indexCache_;
   bool active_ = false;
   bool filtered_ = false;
+  bool partial_ = false;  // opened with filterColumns: rows the filter dropped were not kept
   int cur_ = 0;
   void applyFilter();
   QVariant resolve(const QVariant &v) const;

@@ -14,6 +14,8 @@ int cmdRestore(const QStringList &args, QTextStream &out, QTextStream &err);
 int cmdBench(const QStringList &args, QTextStream &out, QTextStream &err);
 int cmdLbd(const QStringList &args, QTextStream &out, QTextStream &err);
 int cmdLbdNames(const QStringList &args, QTextStream &out, QTextStream &err);
+int cmdSearch(const QStringList &args, QTextStream &out, QTextStream &err);
+int cmdInvalidEgn(const QStringList &args, QTextStream &out, QTextStream &err);
 
 namespace fb {
 class Database;

@@ -19,7 +19,9 @@ int usage(QTextStream &err) {
          "  backup --database PATH --out FILE.fbk\n"
          "  restore --from FILE.fbk --database PATH [--replace]\n"
          "  lbd EGN\n"
-         "  lbd-names --database PATH\n";
+         "  lbd-names --database PATH\n"
+         "  search --database PATH CRITERIA...\n"
+         "  invalid-egn --database PATH\n";
   return 2;
 }
 }  // namespace
@@ -42,6 +44,8 @@ int main(int argc, char **argv) {
     if (cmd == QLatin1String("restore")) return cmdRestore(args, out, err);
     if (cmd == QLatin1String("lbd")) return cmdLbd(args, out, err);
     if (cmd == QLatin1String("lbd-names")) return cmdLbdNames(args, out, err);
+    if (cmd == QLatin1String("search")) return cmdSearch(args, out, err);
+    if (cmd == QLatin1String("invalid-egn")) return cmdInvalidEgn(args, out, err);
   } catch (const fb::Error &e) {
     out.flush();
     err << "zv-admin " << cmd << ": " << e.text() << "\n";

@@ -1,0 +1,36 @@
+// zv-admin invalid-egn: the persons whose personal number the register does
+// not accept, as the main window's list shows them, with their count.
+#include "Commands.h"
+#include "DataModule.h"
+#include "InvalidEgn.h"
+#include "Options.h"
+
+namespace {
+QString withoutTrailingBlanks(QString s) {
+  qsizetype n = s.size();
+  while (n > 0 && s.at(n - 1) == QLatin1Char(' ')) --n;
+  s.truncate(n);
+  return s;
+}
+}  // namespace
+
+int cmdInvalidEgn(const QStringList &args, QTextStream &out, QTextStream &err) {
+  const ParsedOptions o = parseOptions(args, {QStringLiteral("database")});
+  if (!o.error.isEmpty() || !o.has(QStringLiteral("database")) || !o.positional.isEmpty()) {
+    if (!o.error.isEmpty()) err << o.error << "\n";
+    err << "usage: zv-admin invalid-egn --database PATH\n";
+    return 2;
+  }
+  TDataModule1 dm;
+  dm.connectTo(o.get(QStringLiteral("database")), envUser(), envPassword());
+  zv::Query &q = dm.MainQuery;
+  q.SQL[2] = QStringLiteral("order by REG_NUM, PERSON_ID");
+  zv::OpenInvalidEgnList(q);
+  for (int r = 0; r < q.recordCount(); ++r)
+    out << q.value(r, QStringLiteral("REG_NUM")).toString() << '\t'
+        << withoutTrailingBlanks(q.value(r, QStringLiteral("NAME")).toString()) << '\t'
+        << withoutTrailingBlanks(q.value(r, QStringLiteral("EGN")).toString()) << '\n';
+  out << zv::InvalidEgnCountText(q.recordCount()) << '\n';
+  dm.disconnectCommitting();
+  return 0;
+}
