@@ -4,33 +4,7 @@
 #include "DataModule.h"
 #include "Options.h"
 #include "Points.h"
-
-namespace {
-// The progress as a line on the terminal, rewritten in place.
-class TerminalProgress : public zv::Progress {
- public:
-  explicit TerminalProgress(QTextStream &err) : err_(err) {}
-  void begin(const QString &task, int) override {
-    task_ = task;
-    setPosition(0);
-  }
-  void setPosition(int percent) override {
-    pos_ = percent;
-    err_ << '\r' << task_ << ": " << percent << '%';
-    err_.flush();
-  }
-  int position() const override { return pos_; }
-  void end() override {
-    err_ << '\n';
-    err_.flush();
-  }
-
- private:
-  QTextStream &err_;
-  QString task_;
-  int pos_ = 0;
-};
-}  // namespace
+#include "TerminalProgress.h"
 
 int cmdRefreshPoints(const QStringList &args, QTextStream &out, QTextStream &err) {
   const ParsedOptions o = parseOptions(args, {QStringLiteral("database")});

@@ -1,7 +1,9 @@
 // zv-admin: setting up and looking after a register from the command line.
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
 #include <cstdio>
+#include <memory>
 
 #include "Commands.h"
 #include "Fb.h"
@@ -15,13 +17,20 @@ int usage(QTextStream &err) {
          "  egn NUMBER...\n"
          "  demo --database PATH --cards N [--seed S]\n"
          "  refresh-points --database PATH\n"
+         "  ranking --database PATH [--write-places] [--pdf FILE]\n"
          "  bench [--cards N]\n";
   return 2;
 }
 }  // namespace
 
 int main(int argc, char **argv) {
-  QCoreApplication app(argc, argv);
+  // The ranking paints its report, which takes fonts and so a GUI
+  // application; without a display it paints offscreen.
+  const bool paints = argc > 1 && qstrcmp(argv[1], "ranking") == 0;
+  if (paints && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  std::unique_ptr<QCoreApplication> application =
+      paints ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
+  QCoreApplication &app = *application;
   QTextStream out(stdout);
   QTextStream err(stderr);
   QStringList args = app.arguments().mid(1);
@@ -33,6 +42,7 @@ int main(int argc, char **argv) {
     if (cmd == QLatin1String("user")) return cmdUser(args, out, err);
     if (cmd == QLatin1String("demo")) return cmdDemo(args, out, err);
     if (cmd == QLatin1String("refresh-points")) return cmdRefreshPoints(args, out, err);
+    if (cmd == QLatin1String("ranking")) return cmdRanking(args, out, err);
     if (cmd == QLatin1String("bench")) return cmdBench(args, out, err);
   } catch (const fb::Error &e) {
     out.flush();
