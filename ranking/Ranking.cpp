@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <unordered_map>
 
 #include "DataModule.h"
 #include "Fb.h"
@@ -167,38 +168,61 @@ int WriteRankingPlaces(Progress &progress, const std::function<void(bool)> &grid
   else
     dm.Transaction.start();
 
-  const int iReg = mq.fieldIndex(QStringLiteral("REG_NUM")), iGroup1 = mq.fieldIndex(QStringLiteral("GROUP1")),
-            iGd = mq.fieldIndex(QStringLiteral("GRUPA_DATE")), iGroup2 = mq.fieldIndex(QStringLiteral("GROUP2"));
+  const int iReg = mq.fieldIndex(QStringLiteral("REG_NUM")), iCard = mq.fieldIndex(QStringLiteral("CARD_ID")),
+            iGroup1 = mq.fieldIndex(QStringLiteral("GROUP1")), iGd = mq.fieldIndex(QStringLiteral("GRUPA_DATE")),
+            iGroup2 = mq.fieldIndex(QStringLiteral("GROUP2"));
   const TDate day = today();
   std::map<int, QString> subgroupTexts;  // a handful of codes, looked up once each
-  int written = 0;
+
+  // The lines in ranking order, gathered per card: a card listed twice gets
+  // both places, the later one last.
+  struct Card {
+    qlonglong cardId;
+    QVariant regNum;
+    std::vector<QString> lines;
+  };
+  std::vector<Card> cards;
+  std::unordered_map<qlonglong, size_t> byRegNum;
+  for (int r = 0; r < n; ++r) {
+    const QVariant reg = mq.value(r, iReg);
+    const int code = mq.value(r, iGroup2).toInt();
+    auto sub = subgroupTexts.find(code);
+    if (sub == subgroupTexts.end()) sub = subgroupTexts.emplace(code, NomTextOf(QStringLiteral("GROUP2"), code)).first;
+    const QVariant gd = mq.value(r, iGd);
+    QString line = RankingLine(PlaceOfRow(r), day, mq.value(r, iGroup1).toInt(),
+                               isNull(gd) ? 0 : Field(QString(), gd).asDateTime(), sub->second);
+    const auto [at, added] = byRegNum.emplace(reg.toLongLong(), cards.size());
+    if (added) cards.push_back(Card{mq.value(r, iCard).toLongLong(), reg, {}});
+    cards[at->second].lines.push_back(std::move(line));
+  }
+  // The cards are written in the order they are stored rather than in the
+  // ranking's: the pages of the card table are then visited once each,
+  // instead of at random over the whole table.
+  std::sort(cards.begin(), cards.end(), [](const Card &a, const Card &b) { return a.cardId < b.cardId; });
+
+  int written = 0, done = 0;
   {
     // Both statements are prepared once: the notes are read afresh for each
-    // row (another workstation may have added to them since the list was
-    // opened, and a card listed twice must see its first line), and the card
-    // is written by its registration number, which has a unique index.
+    // card (another workstation may have added to them since the list was
+    // opened), and the card is written by its registration number, which has
+    // a unique index.
     fb::Statement read(dm.Database, dm.Transaction), write(dm.Database, dm.Transaction);
     read.prepare(QStringLiteral("select NOTES from RGS_CARD where REG_NUM = ?"));
     write.prepare(QStringLiteral("update RGS_CARD set CLASSINFO = ?, NOTES = ? where REG_NUM = ?"));
     std::vector<QVariant> params(3);
-    for (int r = 0; r < n; ++r) {
-      const int place = PlaceOfRow(r);
-      stepProgress(progress, place, n);
-      const QVariant reg = mq.value(r, iReg);
-      read.execute({reg});
+    for (const Card &c : cards) {
+      done += static_cast<int>(c.lines.size());
+      stepProgress(progress, done, n);
+      read.execute({c.regNum});
       const bool found = read.fetch();
-      const QVariant notes = found ? read.value(0) : QVariant();
+      const QVariant stored = found ? read.value(0) : QVariant();
       read.closeCursor();
-      if (!found) continue;
-      const int code = mq.value(r, iGroup2).toInt();
-      auto sub = subgroupTexts.find(code);
-      if (sub == subgroupTexts.end()) sub = subgroupTexts.emplace(code, NomTextOf(QStringLiteral("GROUP2"), code)).first;
-      const QVariant gd = mq.value(r, iGd);
-      const QString line = RankingLine(place, day, mq.value(r, iGroup1).toInt(),
-                                       isNull(gd) ? 0 : Field(QString(), gd).asDateTime(), sub->second);
-      params[0] = line;
-      params[1] = NotesWithLine(isNull(notes) ? QString() : notes.toString(), line);
-      params[2] = reg;
+      if (!found) continue;  // gone from the register since it was listed
+      QString notes = isNull(stored) ? QString() : stored.toString();
+      for (const QString &line : c.lines) notes = NotesWithLine(notes, line);
+      params[0] = c.lines.back();
+      params[1] = notes;
+      params[2] = c.regNum;
       write.execute(params);
       ++written;
     }

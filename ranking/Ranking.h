@@ -84,7 +84,7 @@ std::vector<RankingRow> RankingRows(const TDataModule1 &dm);
 // query. gridUpdates, when given, is called with false before the rows are
 // walked and with true once the query is open again (also after an error).
 // A row whose card is no longer in the register is passed over, keeping its
-// place. Returns the number of cards written.
+// place. Returns the number of cards written (a card listed twice is one).
 int WriteRankingPlaces(Progress &progress, const std::function<void(bool)> &gridUpdates = {});
 
 }  // namespace zv
