@@ -1,8 +1,13 @@
 // zv-admin: setting up and looking after a register from the command line.
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QTextStream>
+#include <cerrno>
 #include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <memory>
 
 #include "Commands.h"
@@ -28,6 +33,12 @@ int main(int argc, char **argv) {
   // application; without a display it paints offscreen.
   const bool paints = argc > 1 && qstrcmp(argv[1], "ranking") == 0;
   if (paints && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (paints && qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+    // The folder the toolkit would fall back to, without its warning on
+    // standard error, where only the progress and the failures belong.
+    const QByteArray dir = QFile::encodeName(QDir::tempPath()) + "/runtime-" + QByteArray::number(getuid());
+    if (mkdir(dir.constData(), 0700) == 0 || errno == EEXIST) qputenv("XDG_RUNTIME_DIR", dir);
+  }
   std::unique_ptr<QCoreApplication> application =
       paints ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
   QCoreApplication &app = *application;

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <memory>
@@ -14,6 +15,8 @@
 #include "DataModule.h"
 #include "Dialogs.h"
 #include "Install.h"
+#include "Klas.h"
+#include "Modal.h"
 #include "LoginCall.h"
 #include "MainForm.h"
 #include "Print.h"
@@ -151,6 +154,12 @@ class RankingFixture : public ::testing::Test {
     tr.commit();
     db.disconnect();
     return out;
+  }
+
+  // The ranking command confirmed with the criteria as they come.
+  void rankNow() {
+    zvtest::onModal<TKlasForm>([](TKlasForm *f) { f->bOK->click(); }, QStringLiteral("KlasForm"));
+    form->tbStatusClick();
   }
 
   // REG_NUM of every listed row.
