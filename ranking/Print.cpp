@@ -9,6 +9,7 @@
 #include <QPrinter>
 #include <QStyle>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "Dialogs.h"
@@ -49,42 +50,67 @@ TRankingPreview::TRankingPreview(std::vector<zv::RankingRow> rows, zv::RankingRe
   Tools = new QToolBar(this);
   Tools->setObjectName(QStringLiteral("Tools"));
   Tools->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-  const auto action = [this](const char *name, const QString &text, QStyle::StandardPixmap icon,
-                             const QKeySequence &key) {
-    QAction *a = Tools->addAction(style()->standardIcon(icon), text);
+  // Printing and closing carry their words; the page and zoom buttons are
+  // pictures with their names as tips, so the bar fits a small window.
+  const auto action = [this](const char *name, const QString &text, const QIcon &icon, const QKeySequence &key,
+                             bool words) {
+    QAction *a = Tools->addAction(icon, text);
     a->setObjectName(QString::fromLatin1(name));
     if (!key.isEmpty()) {
       a->setShortcut(key);
       a->setToolTip(text + QStringLiteral(" (") + key.toString(QKeySequence::NativeText) + QLatin1Char(')'));
     }
+    if (auto *b = qobject_cast<QToolButton *>(Tools->widgetForAction(a)))
+      b->setToolButtonStyle(words ? Qt::ToolButtonTextBesideIcon : Qt::ToolButtonIconOnly);
     return a;
   };
-  aPrint = action("aPrint", QStringLiteral("Печат..."), QStyle::SP_DialogSaveButton, QKeySequence::Print);
-  aPdf = action("aPdf", QStringLiteral("Запис като PDF..."), QStyle::SP_DriveFDIcon, QKeySequence(Qt::CTRL | Qt::Key_S));
+  const auto std = [this](QStyle::StandardPixmap p) { return style()->standardIcon(p); };
+  aPrint = action("aPrint", QStringLiteral("Печат..."),
+                  QIcon::fromTheme(QStringLiteral("document-print"), std(QStyle::SP_FileDialogDetailedView)),
+                  QKeySequence::Print, true);
+  aPdf = action("aPdf", QStringLiteral("Запис като PDF..."),
+                QIcon::fromTheme(QStringLiteral("document-save-as"), std(QStyle::SP_DialogSaveButton)),
+                QKeySequence(Qt::CTRL | Qt::Key_S), true);
   Tools->addSeparator();
-  aFirst = action("aFirst", QStringLiteral("Първа"), QStyle::SP_MediaSkipBackward, QKeySequence(Qt::CTRL | Qt::Key_Home));
-  aPrior = action("aPrior", QStringLiteral("Предишна"), QStyle::SP_MediaSeekBackward, QKeySequence(Qt::Key_PageUp));
+  aFirst = action("aFirst", QStringLiteral("Първа страница"), std(QStyle::SP_MediaSkipBackward),
+                  QKeySequence(Qt::CTRL | Qt::Key_Home), false);
+  aPrior = action("aPrior", QStringLiteral("Предишна страница"), std(QStyle::SP_MediaSeekBackward),
+                  QKeySequence(Qt::Key_PageUp), false);
   lbPage = new QLabel(this);
   lbPage->setObjectName(QStringLiteral("lbPage"));
   lbPage->setMinimumWidth(150);
   lbPage->setAlignment(Qt::AlignCenter);
   Tools->addWidget(lbPage);
-  aNext = action("aNext", QStringLiteral("Следваща"), QStyle::SP_MediaSeekForward, QKeySequence(Qt::Key_PageDown));
-  aLast = action("aLast", QStringLiteral("Последна"), QStyle::SP_MediaSkipForward, QKeySequence(Qt::CTRL | Qt::Key_End));
+  aNext = action("aNext", QStringLiteral("Следваща страница"), std(QStyle::SP_MediaSeekForward),
+                 QKeySequence(Qt::Key_PageDown), false);
+  aLast = action("aLast", QStringLiteral("Последна страница"), std(QStyle::SP_MediaSkipForward),
+                 QKeySequence(Qt::CTRL | Qt::Key_End), false);
   Tools->addSeparator();
-  aZoomIn = action("aZoomIn", QStringLiteral("Увеличи"), QStyle::SP_ArrowUp, QKeySequence::ZoomIn);
-  aZoomOut = action("aZoomOut", QStringLiteral("Намали"), QStyle::SP_ArrowDown, QKeySequence::ZoomOut);
-  aFitWidth = action("aFitWidth", QStringLiteral("По ширина"), QStyle::SP_TitleBarMaxButton, QKeySequence());
+  aZoomIn = action("aZoomIn", QStringLiteral("Увеличи"), QIcon::fromTheme(QStringLiteral("zoom-in"), std(QStyle::SP_ArrowUp)),
+                   QKeySequence::ZoomIn, false);
+  aZoomOut = action("aZoomOut", QStringLiteral("Намали"),
+                    QIcon::fromTheme(QStringLiteral("zoom-out"), std(QStyle::SP_ArrowDown)), QKeySequence::ZoomOut,
+                    false);
+  aFitWidth = action("aFitWidth", QStringLiteral("По ширината на страницата"),
+                     QIcon::fromTheme(QStringLiteral("zoom-fit-width"), std(QStyle::SP_TitleBarMaxButton)),
+                     QKeySequence(Qt::CTRL | Qt::Key_0), false);
   Tools->addSeparator();
-  aClose = action("aClose", QStringLiteral("Затвори"), QStyle::SP_DialogCloseButton, QKeySequence());
+  aClose = action("aClose", QStringLiteral("Затвори"), std(QStyle::SP_DialogCloseButton), QKeySequence(), true);
   aClose->setToolTip(QStringLiteral("Затвори (Esc)"));
 
   connect(aPrint, &QAction::triggered, this, &TRankingPreview::PrintClick);
   connect(aPdf, &QAction::triggered, this, &TRankingPreview::PdfClick);
-  connect(aFirst, &QAction::triggered, this, [this] { Preview->setCurrentPage(1); });
-  connect(aPrior, &QAction::triggered, this, [this] { Preview->setCurrentPage(Preview->currentPage() - 1); });
-  connect(aNext, &QAction::triggered, this, [this] { Preview->setCurrentPage(Preview->currentPage() + 1); });
-  connect(aLast, &QAction::triggered, this, [this] { Preview->setCurrentPage(Preview->pageCount()); });
+  // Moving to a page by hand tells nobody: the label follows here.
+  const auto go = [this](const std::function<int()> &page) {
+    return [this, page] {
+      Preview->setCurrentPage(page());
+      showPage();
+    };
+  };
+  connect(aFirst, &QAction::triggered, this, go([] { return 1; }));
+  connect(aPrior, &QAction::triggered, this, go([this] { return Preview->currentPage() - 1; }));
+  connect(aNext, &QAction::triggered, this, go([this] { return Preview->currentPage() + 1; }));
+  connect(aLast, &QAction::triggered, this, go([this] { return Preview->pageCount(); }));
   connect(aZoomIn, &QAction::triggered, this, [this] { Preview->zoomIn(); });
   connect(aZoomOut, &QAction::triggered, this, [this] { Preview->zoomOut(); });
   connect(aFitWidth, &QAction::triggered, this, [this] { Preview->fitToWidth(); });

@@ -2,6 +2,7 @@
 // back from PDF files by pdftotext, the preview and the list command on the
 // main window, and zv-admin ranking.
 #include <QAction>
+#include <QLabel>
 #include <QDir>
 #include <QPrinter>
 #include <QRegularExpression>
@@ -224,14 +225,17 @@ class PrintTest : public RankingFixture {
 
 TEST_F(PrintTest, PreviewClosedWithoutPrintingAsksAndWritesNothing) {
   int pages = 0, second = 0;
+  QString label;
   listCommand([&](TRankingPreview *p) {
     pages = p->pageCount();
     p->aNext->trigger();
     second = p->currentPage();
+    label = p->lbPage->text();
     p->aClose->trigger();
   });
   EXPECT_EQ(pages, 2);
   EXPECT_EQ(second, 2);
+  EXPECT_EQ(label, QStringLiteral("Страница 2 от 2"));
   EXPECT_TRUE(Dialogs::shown().isEmpty());  // an unscripted question would fail the test
   EXPECT_FALSE(PrintForm().printed);
   EXPECT_FALSE(QFile::exists(printedTo));
