@@ -1,6 +1,7 @@
 #include "Print.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -14,6 +15,17 @@
 
 #include "Dialogs.h"
 #include "IniFile.h"
+
+namespace {
+// The hourglass while pages are laid out: a long ranking takes seconds.
+class BusyCursor {
+ public:
+  BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+  BusyCursor(const BusyCursor &) = delete;
+  BusyCursor &operator=(const BusyCursor &) = delete;
+};
+}  // namespace
 
 TPrintForm &PrintForm() {
   static TPrintForm holder;
@@ -122,6 +134,7 @@ TRankingPreview::TRankingPreview(std::vector<zv::RankingRow> rows, zv::RankingRe
   v->addWidget(Tools);
   v->addWidget(Preview, 1);
   // The pages are laid out now, so the navigation is right before showing.
+  BusyCursor busy;
   Preview->updatePreview();
   showPage();
 }
@@ -151,7 +164,12 @@ void TRankingPreview::PrintClick() {
   // its margins.
   printer.setPageOrientation(QPageLayout::Landscape);
   printer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
-  if (zv::PaintRankingReport(printer, rows_, texts_) < 0) {
+  int pages = 0;
+  {
+    BusyCursor busy;
+    pages = zv::PaintRankingReport(printer, rows_, texts_);
+  }
+  if (pages < 0) {
     Dialogs::message(QStringLiteral("Класирането не може да бъде отпечатано."), QStringLiteral("Грешка"),
                      Dialogs::Icon::Error);
     return;
@@ -167,7 +185,12 @@ void TRankingPreview::PdfClick() {
   if (path.isEmpty()) return;
   if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
   QString error;
-  if (!zv::WriteRankingPdf(path, rows_, texts_, &error)) {
+  bool written = false;
+  {
+    BusyCursor busy;
+    written = zv::WriteRankingPdf(path, rows_, texts_, &error);
+  }
+  if (!written) {
     Dialogs::message(error, QStringLiteral("Грешка"), Dialogs::Icon::Error);
     return;
   }

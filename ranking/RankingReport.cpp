@@ -1,6 +1,7 @@
 #include "RankingReport.h"
 
 #include <QFile>
+#include <map>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontMetricsF>
@@ -84,26 +85,40 @@ class ReportPainter {
   double pageWidth() const { return dev_.width() / ux_; }
   double pageHeight() const { return dev_.height() / uy_; }
 
-  QFont font(double pt) const {
-    QFont f(family_);
-    f.setPointSizeF(pt);
-    return f;
+  // Fonts and their metrics by size, made once: a long ranking sets tens of
+  // thousands of values in a handful of sizes.
+  struct Sized {
+    QFont font;
+    QFontMetricsF metrics;
+  };
+  const Sized &sized(double pt) const {
+    const int key = static_cast<int>(pt * 2 + 0.5);
+    auto it = fonts_.find(key);
+    if (it == fonts_.end()) {
+      QFont f(family_);
+      f.setPointSizeF(key / 2.0);
+      it = fonts_.emplace(key, Sized{f, QFontMetricsF(f, &dev_)}).first;
+    }
+    return it->second;
   }
-  double width(const QFont &f, const QString &s) const { return QFontMetricsF(f, &dev_).horizontalAdvance(s) / ux_; }
+  QFont font(double pt) const { return sized(pt).font; }
+  double width(const QFont &f, const QString &s) const {
+    return sized(f.pointSizeF()).metrics.horizontalAdvance(s) / ux_;
+  }
+  double ascent(const QFont &f) const { return sized(f.pointSizeF()).metrics.ascent() / uy_; }
 
   // Text whose top is at (x, top) in millimetres.
   void text(double x, double top, const QString &s, const QFont &f) {
     if (s.isEmpty()) return;
     p_.setFont(f);
-    const QFontMetricsF fm(f, &dev_);
-    p_.drawText(QPointF(x * ux_, top * uy_ + fm.ascent()), s);
+    p_.drawText(QPointF(x * ux_, (top + ascent(f)) * uy_), s);
   }
 
   // Text set at (x, top) and made to fit in width millimetres.
   void fitted(double x, double top, double width, const QString &s, double pt, Fit fit) {
     QFont f = font(pt);
     if (fit == Fit::Shrink)
-      while (this->width(f, s) > width && f.pointSizeF() > kSmallestPt) f.setPointSizeF(f.pointSizeF() - 0.5);
+      while (this->width(f, s) > width && f.pointSizeF() > kSmallestPt) f = font(f.pointSizeF() - 0.5);
     text(x, top, cut(s, f, width), f);
   }
 
@@ -115,8 +130,7 @@ class ReportPainter {
       const QString head = s.left(at).trimmed() + dots;
       if (head.size() > 1 && this->width(f, head) <= width) return head;
     }
-    const QFontMetricsF fm(f, &dev_);
-    return fm.elidedText(s, Qt::ElideRight, width * ux_);
+    return sized(f.pointSizeF()).metrics.elidedText(s, Qt::ElideRight, width * ux_);
   }
 
   void rule(double y, double x0, double x1) {
@@ -131,6 +145,7 @@ class ReportPainter {
   QPagedPaintDevice &dev_;
   double ux_, uy_;
   QString family_;
+  mutable std::map<int, Sized> fonts_;
 };
 
 }  // namespace
@@ -155,14 +170,12 @@ int PaintRankingReport(QPagedPaintDevice &device, const std::vector<RankingRow> 
     // Page header: the title ends where the date begins after a gap.
     QFont title = r.font(kTitlePt);
     while (r.width(title, texts.title) > kTitleEnd && title.pointSizeF() > kBodyPt)
-      title.setPointSizeF(title.pointSizeF() - 0.5);
+      title = r.font(title.pointSizeF() - 0.5);
     const QString shownTitle = r.cut(texts.title, title, kTitleEnd);
     r.text(kTitleEnd - r.width(title, shownTitle), kTitleTop, shownTitle, title);
     r.text(kDateX, kTitleTop, date, r.font(kTitlePt));
     // The page number shares the title's baseline.
-    const double numTop = kTitleTop + (QFontMetricsF(r.font(kTitlePt), &device).ascent() -
-                                       QFontMetricsF(body, &device).ascent()) /
-                                          (device.logicalDpiY() / 25.4);
+    const double numTop = kTitleTop + r.ascent(r.font(kTitlePt)) - r.ascent(body);
     r.text(kPageWordX, numTop, QStringLiteral("стр."), body);
     r.text(kPageNoX, numTop, QString::number(page), body);
     // Column headings.
