@@ -64,9 +64,9 @@ CriteriaList LoadCriteria(TDataModule1 &dm) {
   std::vector<Stored> rows;
   for (const Row &r : t.rows()) {
     const auto at = [&r](int i) { return i >= 0 ? r[static_cast<size_t>(i)] : QVariant(); };
-    Criterion c{textOf(at(iTxt)), textOf(at(iCol)), !isNull(at(iVaj)) && at(iVaj).toInt() == 1};
-    // The text keeps its leading blanks; only the padding goes.
-    rows.push_back(Stored{at(iId), c});
+    // Texts as stored: the built-in ones begin with a blank.
+    const auto text = [&](int i) { return isNull(at(i)) ? QString() : at(i).toString(); };
+    rows.push_back(Stored{at(iId), Criterion{text(iTxt), text(iCol), !isNull(at(iVaj)) && at(iVaj).toInt() == 1}});
   }
   t.close();
 
