@@ -1,6 +1,7 @@
 #include "AboutForm.h"
 
 #include <QDialogButtonBox>
+#include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
@@ -11,7 +12,8 @@ TAboutForm::TAboutForm(QWidget *parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("За програмата"));
   auto *v = new QVBoxLayout(this);
   auto *icon = new QLabel(this);
-  icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(48, 48));
+  icon->setObjectName(QStringLiteral("imgAbout"));
+  icon->setPixmap(QIcon(QStringLiteral(":/icons/quorinzv.svg")).pixmap(96, 96));
   v->addWidget(icon, 0, Qt::AlignHCenter);
   auto *text = new QLabel(this);
   text->setObjectName(QStringLiteral("lblAbout"));

@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
@@ -39,6 +40,7 @@
 #include "Options.h"
 #include "RankingCommand.h"
 #include "ViewKarton.h"
+#include "egn.h"
 #include "frmMemo.h"
 #include "Session.h"
 #include "SqlText.h"
@@ -131,7 +133,9 @@ TMainForm::TMainForm(QWidget *parent) : QMainWindow(parent) {
   openDocument = [](const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
   quitApplication = [this] {
     close();
-    QCoreApplication::quit();
+    // The start of work runs while the window is first shown, before the
+    // event loop; a quit queued now takes effect as soon as the loop runs.
+    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
   };
   buildLayout();
   buildActions();
@@ -184,10 +188,15 @@ void TMainForm::buildLayout() {
   FamilyGrid->verticalHeader()->setVisible(false);
   FamilyGrid->verticalHeader()->setDefaultSectionSize(20);
   FamilyGrid->installEventFilter(this);
-  // Starting widths that show the usual contents; the clerk may drag them.
-  const QList<int> widths = {50, 70, 80, 230, 90, 260, 85, 160, 220, 80, 140, 70, 220, 70, 80, 80, 160, 90, 110, 110, 90};
-  for (int c = 0; c < widths.size(); ++c) FamilyGrid->setColumnWidth(c, widths[c]);
-  connect(FamilyGrid, &QTableView::doubleClicked, this, [this] { FamilyGridDblClick(); });
+  // Headings may take two lines; the widths are fitted to headings and
+  // contents when the list first opens, and the clerk may drag them after.
+  QHeaderView *header = FamilyGrid->horizontalHeader();
+  header->setDefaultAlignment(Qt::Alignment(Qt::AlignCenter | Qt::TextWordWrap));
+  header->setMinimumHeight(2 * header->fontMetrics().lineSpacing() + 10);
+  fitColumns();
+  // A double click anywhere on the list opens the current card, also on an
+  // empty list, where it still refreshes (commits).
+  FamilyGrid->viewport()->installEventFilter(this);
   connect(FamilyGrid, &QTableView::clicked, this, [this] { FamilyGridCellClick(); });
   pm_s = new QMenu(this);
   pm_s->setObjectName(QStringLiteral("pm_s"));
@@ -250,10 +259,12 @@ void TMainForm::buildActions() {
     if (slot) connect(a, &QAction::triggered, this, slot);
     return a;
   };
-  const auto tool = [&](const char *name, const QString &caption, const QString &hint, QStyle::StandardPixmap pix,
+  // The pictures are the program's own (app/icons), so the toolbar looks the
+  // same on any desktop.
+  const auto tool = [&](const char *name, const QString &caption, const QString &hint, const char *picture,
                         void (TMainForm::*slot)()) {
     QAction *a = make(name, caption, hint, QKeySequence(), slot);
-    a->setIcon(style()->standardIcon(pix));
+    a->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(picture))));
     ToolBar->addAction(a);
     if (QWidget *w = ToolBar->widgetForAction(a)) w->setObjectName(QString::fromLatin1(name));
     return a;
@@ -261,19 +272,19 @@ void TMainForm::buildActions() {
 
   // Toolbar, left to right.
   tool("tbRegister", QStringLiteral("Регистрация"), QStringLiteral("Регистриране на нов картон"),
-       QStyle::SP_FileIcon, &TMainForm::tbRegisterClick);
+       "register", &TMainForm::tbRegisterClick);
   tool("tbModify", QStringLiteral("Актуализация"), QStringLiteral("Актуализиране на картон"),
-       QStyle::SP_FileDialogDetailedView, &TMainForm::tbModifyClick);
-  tool("tbRefresh", QStringLiteral("Опресняване"), QStringLiteral("Опресняване на списъка"), QStyle::SP_BrowserReload,
+       "modify", &TMainForm::tbModifyClick);
+  tool("tbRefresh", QStringLiteral("Опресняване"), QStringLiteral("Опресняване на списъка"), "refresh",
        &TMainForm::tbRefreshClick);
   const QString rankHint = QStringLiteral("Извеждане на класиране с опресняване на данни съгласно днешна дата");
-  tool("tbStatus", QStringLiteral("Класиране"), rankHint, QStyle::SP_FileDialogListView, &TMainForm::tbStatusClick);
+  tool("tbStatus", QStringLiteral("Класиране"), rankHint, "ranking", &TMainForm::tbStatusClick);
   const QString listHint = QStringLiteral("Справка за данните в картотеката");
-  tbSpravka_ = tool("tbSpravka", QStringLiteral("Справка"), listHint, QStyle::SP_FileDialogContentsView,
+  tbSpravka_ = tool("tbSpravka", QStringLiteral("Справка"), listHint, "report",
                     &TMainForm::tbSpravkaClick);
   tool("ToolButton1", QStringLiteral("За програмата"), QStringLiteral("За Куорин Зелво"),
-       QStyle::SP_MessageBoxInformation, &TMainForm::mAboutClick);
-  tool("tbExit", QStringLiteral("Изход"), QStringLiteral("Изход от програмата"), QStyle::SP_DialogCloseButton,
+       "about", &TMainForm::mAboutClick);
+  tool("tbExit", QStringLiteral("Изход"), QStringLiteral("Изход от програмата"), "exit",
        &TMainForm::tbExitClick);
 
   // "Системни"
@@ -451,8 +462,39 @@ void TMainForm::closeEvent(QCloseEvent *e) {
 
 // ------------------------------------------------------------ list
 
+// The width a column needs: its heading on at most two lines (split at the
+// blank nearest the middle), and the widest of the first rows' texts, up to
+// a bound that keeps very long texts from pushing everything else away.
+int TMainForm::columnWidthFor(int column, int rows) const {
+  const QFontMetrics hf(FamilyGrid->horizontalHeader()->font());
+  const QString title = MainGridModel::columns()[column].title;
+  int head = hf.horizontalAdvance(title);
+  if (head > 100) {
+    int best = head;
+    for (qsizetype i = title.indexOf(QLatin1Char(' ')); i > 0; i = title.indexOf(QLatin1Char(' '), i + 1))
+      best = std::min(best, std::max(hf.horizontalAdvance(title.left(i)), hf.horizontalAdvance(title.mid(i + 1))));
+    head = best;
+  }
+  const QFontMetrics cf(FamilyGrid->font());
+  int content = 0;
+  for (int r = 0; r < rows; ++r)
+    content = std::max(content, cf.horizontalAdvance(
+                                    zv::TrimRight(model_->data(model_->index(r, column), Qt::DisplayRole).toString())));
+  const int margin = FamilyGrid->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, FamilyGrid->horizontalHeader());
+  return std::max(head + 2 * margin + 20, std::min(content, 420) + 14);
+}
+
+void TMainForm::fitColumns() {
+  const int rows = std::min(model_->rowCount(), 500);
+  for (int c = 0; c < model_->columnCount(); ++c) FamilyGrid->setColumnWidth(c, columnWidthFor(c, rows));
+}
+
 void TMainForm::afterMainQueryOpened(int count) {
   model_->reset();
+  if (!fitted_ && count > 0) {
+    fitted_ = true;
+    fitColumns();
+  }
   if (count > 0) setCurrentRow(0);
   panel0_->setText(QString::number(count) + QStringLiteral(" записа"));
 }
@@ -470,9 +512,14 @@ int TMainForm::currentRow() const {
 
 void TMainForm::setCurrentRow(int row) {
   if (row < 0 || row >= model_->rowCount()) return;
+  // The row comes into view; the list does not scroll sideways for it, so
+  // the number and the names stay where the clerk left them.
+  QScrollBar *h = FamilyGrid->horizontalScrollBar();
+  const int across = h->value();
   FamilyGrid->setCurrentIndex(model_->index(row, FamilyGrid->currentIndex().isValid()
                                                      ? FamilyGrid->currentIndex().column()
                                                      : 1));
+  h->setValue(across);
   DataModule1->MainQuery.setRecNo(row);
 }
 
@@ -704,10 +751,20 @@ void TMainForm::BuildStatusMenu() {
 }
 
 bool TMainForm::eventFilter(QObject *obj, QEvent *e) {
+  if (obj == FamilyGrid->viewport() && e->type() == QEvent::MouseButtonDblClick) {
+    FamilyGridDblClick();
+    return true;
+  }
   if (obj == FamilyGrid && e->type() == QEvent::KeyPress) {
     auto *k = static_cast<QKeyEvent *>(e);
     if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
       FamilyGridKeyEnter();
+      return true;
+    }
+    // Ctrl+End and Ctrl+Home go to the last and first row, not to the last
+    // column: the list keeps its sideways position.
+    if ((k->key() == Qt::Key_End || k->key() == Qt::Key_Home) && (k->modifiers() & Qt::ControlModifier)) {
+      if (model_->rowCount() > 0) setCurrentRow(k->key() == Qt::Key_End ? model_->rowCount() - 1 : 0);
       return true;
     }
   }

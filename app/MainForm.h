@@ -115,6 +115,8 @@ class TMainForm : public QMainWindow {
   void buildActions();
   void buildLayout();
   void openMainQuery();
+  int columnWidthFor(int column, int rows) const;
+  void fitColumns();
   void openCurrentCard();
   bool refuseUnless(bool allowed);
 
@@ -134,6 +136,7 @@ class TMainForm : public QMainWindow {
   int prevTab_ = 0;
   bool inTabChange_ = false;
   bool started_ = false;
+  bool fitted_ = false;
 };
 
 extern TMainForm *MainForm;

@@ -1,5 +1,9 @@
 #include "ZvApplication.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
 #include "Dialogs.h"
 #include "Fb.h"
 
@@ -16,4 +20,15 @@ bool ZvApplication::notify(QObject *receiver, QEvent *event) {
     ShowGeneralError(QString::fromLocal8Bit(e.what()));
   }
   return false;
+}
+
+bool InstallBulgarian(QCoreApplication &app) {
+  QLocale::setDefault(QLocale(QLocale::Bulgarian, QLocale::Bulgaria));
+  auto *tr = new QTranslator(&app);
+  if (!tr->load(QLocale(QLocale::Bulgarian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete tr;
+    return false;
+  }
+  return QCoreApplication::installTranslator(tr);
 }

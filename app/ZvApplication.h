@@ -9,5 +9,10 @@ class ZvApplication : public QApplication {
   bool notify(QObject *receiver, QEvent *event) override;
 };
 
+// Qt's own texts (standard buttons, titles, calendars) in Bulgarian, and the
+// Bulgarian locale for month and day names. The program's own texts are
+// Bulgarian already. False when the translation file is not installed.
+bool InstallBulgarian(QCoreApplication &app);
+
 // Shows an error that no command caught.
 void ShowGeneralError(const QString &text);

@@ -1,8 +1,11 @@
 // QuorinZV: the municipal housing register.
+#include <QIcon>
+
 #include "AboutForm.h"
 #include "DataModule.h"
 #include "Dialogs.h"
 #include "LoginCall.h"
+#include "LoginConfig.h"
 #include "MainForm.h"
 #include "NomForm.h"
 #include "Options.h"
@@ -14,6 +17,12 @@ int main(int argc, char **argv) {
   // The toolkit needs its application object before the login dialog.
   ZvApplication app(argc, argv);
   app.setApplicationName(QStringLiteral("QuorinZV"));
+  InstallBulgarian(app);
+  app.setWindowIcon(QIcon(QStringLiteral(":/icons/quorinzv.svg")));
+
+  // The login configuration holds the database password: say so when others may read it.
+  const QString exposed = qrnlogin::permissionWarning(qrnlogin::configFile());
+  if (!exposed.isEmpty()) Dialogs::warning(exposed);
 
   TLogInfoRec *rec = NewLoginRecord();
   bool loggedIn = false;

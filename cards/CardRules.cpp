@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "DataModule.h"
+#include "Fb.h"
 #include "SqlText.h"
 #include "egn.h"
 
@@ -107,11 +108,24 @@ QString MemberMessage(int number) {
   }
 }
 
+QString TrimTrailingBlanks(QString s) {
+  qsizetype n = s.size();
+  while (n > 0 && s.at(n - 1) == QLatin1Char(' ')) --n;
+  s.truncate(n);
+  return s;
+}
+
 std::optional<int> ReadWholeNumber(const QString &text) {
   bool ok = false;
   const int n = text.trimmed().toInt(&ok);
   if (!ok) return std::nullopt;
   return n;
+}
+
+int WholeNumberOrThrow(const QString &text) {
+  const std::optional<int> n = ReadWholeNumber(text);
+  if (!n) throw fb::Error(QStringLiteral("'%1' is not a valid integer value").arg(text));
+  return *n;
 }
 
 namespace {
@@ -158,6 +172,40 @@ bool RegNumIsFree(const QString &text) {
   const bool free = q.isEmpty();
   q.close();
   return free;
+}
+
+namespace {
+// The one test of what the database can take: the encoder every text goes
+// through on its way to the server.
+bool isWritable(const QString &text) {
+  try {
+    (void)fb::toWin1251(text);
+    return true;
+  } catch (const fb::EncodingError &) {
+    return false;
+  }
+}
+}  // namespace
+
+std::optional<UnwritableChar> FirstUnwritableChar(const QString &text) {
+  if (isWritable(text)) return std::nullopt;
+  int position = 0;
+  for (qsizetype i = 0; i < text.size();) {
+    const qsizetype len = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate() ? 2 : 1;
+    ++position;
+    const QString ch = text.mid(i, len);
+    if (!isWritable(ch)) return UnwritableChar{ch, i, position};
+    i += len;
+  }
+  return std::nullopt;
+}
+
+std::optional<QString> UnwritableFieldMessage(const QString &field, const QString &text) {
+  const std::optional<UnwritableChar> bad = FirstUnwritableChar(text);
+  if (!bad) return std::nullopt;
+  return QStringLiteral("Полето \"%1\" съдържа знак, който не може да бъде записан: \"%2\" (на позиция %3)")
+      .arg(field, bad->ch)
+      .arg(bad->position);
 }
 
 }  // namespace zv

@@ -78,8 +78,13 @@ int ValidateMember(const MemberInput &in, const MemberRows &rows, bool changing,
                    const EgnLookup &stored = EgnIsStored);
 QString MemberMessage(int number);
 
+// A fixed-width column's text without the blanks it comes back filled with.
+QString TrimTrailingBlanks(QString s);
+
 // A whole number typed into a box; nothing for any other text.
 std::optional<int> ReadWholeNumber(const QString &text);
+// The same, or the conversion's error (fb::Error) for any other text.
+int WholeNumberOrThrow(const QString &text);
 // A currency amount written with the workstation's decimal separator;
 // nothing for the empty text or any text that is not a number.
 std::optional<double> ReadCurrency(const QString &text);
@@ -113,5 +118,19 @@ CardCheck ValidateCard(const CardInput &in, TDate now);
 
 // Free for a new card: a whole number that no stored card carries.
 bool RegNumIsFree(const QString &text);
+
+// The first character of a text that has no Windows-1251 code and so cannot
+// be stored: the character itself (a pair of surrogates for one outside the
+// basic plane), where it starts in the text, and its place as the clerk
+// counts characters (1-based).
+struct UnwritableChar {
+  QString ch;
+  qsizetype offset = 0;
+  int position = 0;
+};
+std::optional<UnwritableChar> FirstUnwritableChar(const QString &text);
+// The refusal of a text typed into the field with this label; nothing when
+// every character can be stored.
+std::optional<QString> UnwritableFieldMessage(const QString &field, const QString &text);
 
 }  // namespace zv

@@ -1,8 +1,12 @@
 #pragma once
 // The card window: registers a new card, or shows and changes the card of
-// the register's current row, with its family members.
+// the register's current row, with its family members. The window's code
+// lives in three files: ViewKarton.cpp (layout, opening, loading, closing,
+// notes), FamilyPanel.cpp (the member rows and the member panel) and
+// CardSave.cpp (storing the card, its members and their history).
 #include <QDialog>
 #include <functional>
+#include <vector>
 
 #include "CardHistory.h"
 #include "CardRules.h"
@@ -19,6 +23,7 @@ class QPushButton;
 class QTabWidget;
 class QTableWidget;
 class QToolButton;
+class QVBoxLayout;
 class QWidget;
 
 class TViewKart : public QDialog {
@@ -111,6 +116,8 @@ class TViewKart : public QDialog {
   // a stored card compare against it.
   using CardSnapshot = zv::WatchedCardFields;
   CardSnapshot Snapshot;
+  // The notes as loaded or last stored, exactly as the database holds them.
+  QString LoadedNotes;
 
   enum NavigateBtn { nbtFirst, nbtPrior, nbtNext, nbtLast };
 
@@ -138,8 +145,13 @@ class TViewKart : public QDialog {
   // The member rows as they stand.
   zv::MemberRows Rows() const;
   int RowCount() const;
+  // The member rows a save stores: none while the holder row is only the
+  // placeholder.
+  zv::MemberRows MembersToStore() const;
   // The selected member row, 1-based (the first row when none is selected).
   int SelectedRow() const;
+  // Whether a member row is selected.
+  bool HasSelectedRow() const;
   void WriteMemberRow(int row);
   void ClearMemberPanel();
   // Snapshot := the watched card fields as the window shows them.
@@ -174,8 +186,37 @@ class TViewKart : public QDialog {
   bool eventFilter(QObject *obj, QEvent *e) override;
 
  private:
+  // A text about to be stored, with the label of the field it was typed into.
+  struct TypedText {
+    QString field;
+    QString text;
+    QWidget *box;  // the field, to be shown with the character selected
+    int row = 0;   // a member row (1-based) when box is FamilyList
+  };
+  // Refuses the first text that has a character the database cannot take:
+  // a message naming the field and the character, then the field shown with
+  // that character selected. Nothing is changed. True when refused.
+  bool RefuseUnwritable(const std::vector<TypedText> &texts, const QString &caption);
+  std::vector<TypedText> panelTexts() const;
+  std::vector<TypedText> cardTexts() const;
+
   void buildLayout();
+  void buildTopStrip(QVBoxLayout *root);
+  void buildRankingGroup(QWidget *tab, QVBoxLayout *tabLayout);
+  void buildAddressGroup(QWidget *tab, QVBoxLayout *tabLayout);
+  void buildOtherTab();
+  void buildBottomStrip(QVBoxLayout *root);
+  // The rows, the counts beside them and the member panel, on the tab "Общи".
+  void buildFamilyPanel(QWidget *tab, QVBoxLayout *tabLayout);
+  // Column widths that show each heading (on two lines at most) and the
+  // texts under it whole.
+  void sizeFamilyColumns();
   void connectFieldEdits();
+  // Tab goes through the fields in the order they stand in the window.
+  void setFieldOrder();
+  // A new card starts each opening without the fields the previous card
+  // left behind: entry number, checker, dates, children count.
+  void ClearCarriedFields();
   // Runs an action; a database error it does not catch is shown with the
   // server's text.
   void guarded(const std::function<void()> &fn);
@@ -186,12 +227,13 @@ class TViewKart : public QDialog {
   void LoadMembers();
   void LoadStoredCard();
   void LoadNewCard();
+  // The member rows reduced to the holder placeholder of a card without a
+  // holder yet.
+  void SetHolderPlaceholder();
   void UpdateCounters();
   void setRow(int row, const zv::MemberRow &cells);
   zv::MemberRow row(int row) const;
   void selectRowQuietly(int row);
-  void writeCardFields();
-  void writeCardFieldsAfterHistory();
   void writeMemberColumns(const zv::MemberRow &cells);
   void storeNewMembers();
   void storeMembersByPosition();

@@ -12,6 +12,7 @@
 #include <QTextLayout>
 #include <QVBoxLayout>
 
+#include "CardWidgets.h"
 #include "Dialogs.h"
 #include "History.h"
 
@@ -86,19 +87,19 @@ TfrmuNotes::TfrmuNotes(QPlainTextEdit *cardMemo, QWidget *parent) : QDialog(pare
   connect(Button1, &QPushButton::clicked, this, &TfrmuNotes::Button1Click);
   connect(Button2, &QPushButton::clicked, this, &TfrmuNotes::PrintIt);
 
-  if (cardMemo_) mNotes->setPlainText(cardMemo_->toPlainText());
+  if (cardMemo_) mNotes->setPlainText(zv::MemoText(cardMemo_));
 }
 
 void TfrmuNotes::add_noteClick() {
   if (note_txt->text().isEmpty()) return;
-  mNotes->setPlainText(zv::StampedMemoText(mNotes->toPlainText(), note_txt->text()));
+  mNotes->setPlainText(zv::StampedMemoText(zv::MemoText(mNotes), note_txt->text()));
 }
 
 void TfrmuNotes::Button1Click() { accept(); }
 
 void TfrmuNotes::done(int r) {
   // Only a real difference marks the card as changed.
-  if (cardMemo_ && cardMemo_->toPlainText() != mNotes->toPlainText()) cardMemo_->setPlainText(mNotes->toPlainText());
+  if (cardMemo_ && zv::MemoText(cardMemo_) != zv::MemoText(mNotes)) cardMemo_->setPlainText(zv::MemoText(mNotes));
   QDialog::done(r);
 }
 

@@ -49,7 +49,8 @@ void message(const QString &text, const QString &caption, Icon icon) {
 }
 
 void warning(const QString &text) {
-  const QString caption = QMessageBox::tr("Warning");
+  // The toolkit's warning title; its Bulgarian translation has none of its own.
+  const QString caption = QStringLiteral("Предупреждение");
   record(QStringLiteral("warning"), caption, text, Icon::Warning);
   if (g_scripted) return;
   QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Ok, parentWidget());

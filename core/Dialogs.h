@@ -16,7 +16,7 @@ enum class Icon { None, Information, Warning, Error, Question };
 
 // A modal box with one OK button.
 void message(const QString &text, const QString &caption = QString(), Icon icon = Icon::None);
-// The standard warning box: warning icon, the toolkit's own warning title.
+// The standard warning box: warning icon, the standard title "Предупреждение".
 void warning(const QString &text);
 // Yes/No question; No is the default button. True for Yes.
 bool ask(const QString &text, const QString &caption, Icon icon = Icon::Question);

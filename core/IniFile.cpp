@@ -74,8 +74,12 @@ bool IniFile::writeString(const QString &section, const QString &key, const QStr
   if (value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r'))) return false;
   std::vector<Section> secs = load();
   Section *target = nullptr;
+  // The section a read finds: the first of that name.
   for (Section &s : secs)
-    if (s.name.compare(section, Qt::CaseInsensitive) == 0) target = &s;
+    if (s.name.compare(section, Qt::CaseInsensitive) == 0) {
+      target = &s;
+      break;
+    }
   if (!target) {
     secs.push_back(Section{section, {}});
     target = &secs.back();

@@ -135,6 +135,12 @@ QString CollapseSpaces(const QString &text) {
   return out;
 }
 
+QString TrimRight(const QString &text) {
+  qsizetype n = text.size();
+  while (n > 0 && text.at(n - 1) == QLatin1Char(' ')) --n;
+  return text.left(n);
+}
+
 TDate ParseDateText(const QString &text) {
   const qsizetype blank = text.indexOf(QLatin1Char(' '));
   QString datePart = blank < 0 ? text : text.left(blank);

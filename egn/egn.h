@@ -46,6 +46,10 @@ int DaysToYears(int days);
 // runs included; tabs, line breaks and everything else are copied unchanged.
 QString CollapseSpaces(const QString &text);
 
+// The text without its trailing blanks (fixed-width columns come back padded);
+// leading blanks stay.
+QString TrimRight(const QString &text);
+
 // Reads "d.m.yyyy" (one- or two-digit day and month), or "M/d/yyyy" when the
 // date contains a slash, optionally followed after a blank by "h:mm" or
 // "h:mm:ss". An unreadable date gives 0; an unreadable time is ignored and the

@@ -14,12 +14,13 @@ CONF="${QRNLOGIN_CONFIG:-${XDG_CONFIG_HOME:-$HOME/.config}/QuorinZV/qrnlogin.ini
 if [ ! -f "$DB" ]; then
   mkdir -p "$DATA"
   echo "Създаване на нова картотека в $DB"
-  build/bin/zv-admin create --database "$DB"
+  build/bin/zv-admin create --database "$DB" </dev/null
   echo "Запишете паролата: показва се само сега."
 fi
 if [ ! -f "$CONF" ]; then
   mkdir -p "$(dirname "$CONF")"
-  printf '[Database]\nPath=%s\nUser=SYSDBA\nPassword=\n' "$DB" > "$CONF"
+  # The file holds the database credentials: this user's only.
+  (umask 077 && printf '[Database]\nPath=%s\nUser=SYSDBA\nPassword=\n' "$DB" > "$CONF")
 fi
 export QRNLOGIN_CONFIG="$CONF"
 exec build/bin/QuorinZV

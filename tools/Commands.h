@@ -10,6 +10,8 @@ int cmdUser(const QStringList &args, QTextStream &out, QTextStream &err);
 int cmdDemo(const QStringList &args, QTextStream &out, QTextStream &err);
 int cmdRefreshPoints(const QStringList &args, QTextStream &out, QTextStream &err);
 int cmdRanking(const QStringList &args, QTextStream &out, QTextStream &err);
+int cmdBackup(const QStringList &args, QTextStream &out, QTextStream &err);
+int cmdRestore(const QStringList &args, QTextStream &out, QTextStream &err);
 int cmdBench(const QStringList &args, QTextStream &out, QTextStream &err);
 
 namespace fb {

@@ -1,8 +1,14 @@
 #include "Options.h"
 
+#include <termios.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
 #include "Fb.h"
 
-ParsedOptions parseOptions(const QStringList &args, const QStringList &known) {
+ParsedOptions parseOptions(const QStringList &args, const QStringList &known, const QStringList &flags) {
   ParsedOptions p;
   for (int i = 0; i < args.size(); ++i) {
     const QString a = args[i];
@@ -11,6 +17,10 @@ ParsedOptions parseOptions(const QStringList &args, const QStringList &known) {
       continue;
     }
     const QString name = a.mid(2);
+    if (flags.contains(name)) {
+      p.values[name] = QString();
+      continue;
+    }
     if (!known.contains(name)) {
       p.error = QStringLiteral("unknown option %1").arg(a);
       return p;
@@ -36,4 +46,41 @@ void connectWithEnv(fb::Database &db, const QString &path) {
   db.userName = envUser();
   db.password = envPassword();
   db.connect();
+}
+
+namespace {
+// One line of standard input, without its line end.
+QString readLine(bool echo) {
+  termios saved{};
+  const bool tty = isatty(STDIN_FILENO) && tcgetattr(STDIN_FILENO, &saved) == 0;
+  if (tty && !echo) {
+    termios quiet = saved;
+    quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+  }
+  std::string line;
+  for (int c = std::getchar(); c != EOF && c != '\n'; c = std::getchar()) line.push_back(static_cast<char>(c));
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  if (tty && !echo) {
+    tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+    std::fputc('\n', stderr);
+  }
+  return QString::fromLocal8Bit(line.c_str());
+}
+}  // namespace
+
+std::optional<QString> readPasswordOption(const ParsedOptions &o, const QString &prompt, QTextStream &err) {
+  if (o.has(QStringLiteral("password-stdin"))) return readLine(true);
+  if (o.has(QStringLiteral("password"))) {
+    err << "warning: a password given with --password is visible to other users of this machine; "
+           "use --password-stdin\n";
+    err.flush();
+    return o.get(QStringLiteral("password"));
+  }
+  if (isatty(STDIN_FILENO)) {
+    err << prompt;
+    err.flush();
+    return readLine(false);
+  }
+  return std::nullopt;
 }

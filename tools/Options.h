@@ -2,6 +2,8 @@
 // "--name value" options of the subcommands.
 #include <QMap>
 #include <QStringList>
+#include <QTextStream>
+#include <optional>
 
 struct ParsedOptions {
   QMap<QString, QString> values;
@@ -11,8 +13,16 @@ struct ParsedOptions {
   bool has(const QString &name) const { return values.contains(name); }
 };
 
-// known: option names without the dashes, each taking one value.
-ParsedOptions parseOptions(const QStringList &args, const QStringList &known);
+// known: option names without the dashes, each taking one value; flags:
+// names of options that take none (present or not).
+ParsedOptions parseOptions(const QStringList &args, const QStringList &known, const QStringList &flags = {});
+
+// The password a subcommand is given for a user: --password-stdin reads one
+// line from standard input; --password P is taken with a warning on err that
+// it is visible to the other users of the machine; with neither, a prompt
+// without echo when standard input is a terminal. nullopt when none is given.
+// `prompt` is the question of the prompt.
+std::optional<QString> readPasswordOption(const ParsedOptions &o, const QString &prompt, QTextStream &err);
 
 // Database credentials from the standard Firebird variables.
 QString envUser();

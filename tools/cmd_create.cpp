@@ -6,10 +6,12 @@
 
 int cmdCreate(const QStringList &args, QTextStream &out, QTextStream &err) {
   const ParsedOptions o = parseOptions(args, {QStringLiteral("database"), QStringLiteral("admin"),
-                                              QStringLiteral("password")});
-  if (!o.error.isEmpty() || !o.has(QStringLiteral("database")) || !o.positional.isEmpty()) {
+                                              QStringLiteral("password")},
+                                       {QStringLiteral("password-stdin")});
+  if (!o.error.isEmpty() || !o.has(QStringLiteral("database")) || !o.positional.isEmpty() ||
+      (o.has(QStringLiteral("password")) && o.has(QStringLiteral("password-stdin")))) {
     if (!o.error.isEmpty()) err << o.error << "\n";
-    err << "usage: zv-admin create --database PATH [--admin LOGIN] [--password P]\n";
+    err << "usage: zv-admin create --database PATH [--admin LOGIN] [--password-stdin | --password P]\n";
     return 2;
   }
   zv::InstallOptions opt;
@@ -18,7 +20,10 @@ int cmdCreate(const QStringList &args, QTextStream &out, QTextStream &err) {
   opt.dbUser = envUser();
   opt.dbPassword = envPassword();
   opt.adminLogin = o.get(QStringLiteral("admin"), QStringLiteral("admin"));
-  opt.adminPassword = o.get(QStringLiteral("password"));
+  // An empty answer (or none) lets the register make up a password.
+  opt.adminPassword = readPasswordOption(
+                          o, QStringLiteral("Administrator's password (Enter: make one up): "), err)
+                          .value_or(QString());
   const bool generated = opt.adminPassword.isEmpty();
   const QString pw = zv::createRegister(opt);
   out << "created " << opt.database << "\n";
@@ -30,18 +35,23 @@ int cmdCreate(const QStringList &args, QTextStream &out, QTextStream &err) {
 int cmdUser(const QStringList &args, QTextStream &out, QTextStream &err) {
   const ParsedOptions o =
       parseOptions(args, {QStringLiteral("database"), QStringLiteral("login"), QStringLiteral("name"),
-                          QStringLiteral("role"), QStringLiteral("password")});
+                          QStringLiteral("role"), QStringLiteral("password")},
+                   {QStringLiteral("password-stdin")});
   if (!o.error.isEmpty() || !o.has(QStringLiteral("database")) || !o.has(QStringLiteral("login")) ||
-      !o.has(QStringLiteral("name")) || !o.has(QStringLiteral("role")) || !o.positional.isEmpty()) {
+      !o.has(QStringLiteral("name")) || !o.has(QStringLiteral("role")) || !o.positional.isEmpty() ||
+      (o.has(QStringLiteral("password")) && o.has(QStringLiteral("password-stdin")))) {
     if (!o.error.isEmpty()) err << o.error << "\n";
-    err << "usage: zv-admin user --database PATH --login L --name NAME --role ROLE [--password P]\n";
+    err << "usage: zv-admin user --database PATH --login L --name NAME --role ROLE [--password-stdin | --password P]\n";
     return 2;
   }
+  const QString password =
+      readPasswordOption(o, QStringLiteral("Password of %1: ").arg(o.get(QStringLiteral("login"))), err)
+          .value_or(QString());
   fb::Database db;
   connectWithEnv(db, o.get(QStringLiteral("database")));
   fb::Transaction tr(db);
   const int id = zv::putUser(db, tr, o.get(QStringLiteral("login")), o.get(QStringLiteral("name")),
-                             o.get(QStringLiteral("role")), o.get(QStringLiteral("password")));
+                             o.get(QStringLiteral("role")), password);
   db.disconnect();
   out << "user " << o.get(QStringLiteral("login")) << " id " << id << "\n";
   return 0;

@@ -15,6 +15,9 @@
 #include "Options.h"
 #include "ZvDate.h"
 #include "egn.h"
+#include "DataModule.h"
+#include "Points.h"
+#include "TerminalProgress.h"
 
 namespace {
 
@@ -301,6 +304,13 @@ int cmdDemo(const QStringList &args, QTextStream &out, QTextStream &err) {
   int members = 0;
   const int last = fillDemoRegister(db, tr, cards, seed, &members);
   db.disconnect();
+  // Children, their ages, the family facts and the points of every card,
+  // as the program keeps them, so the demo list reads like a real register.
+  TDataModule1 dm;
+  dm.connectTo(o.get(QStringLiteral("database")), envUser(), envPassword());
+  TerminalProgress progress(err);
+  zv::RefreshAllPoints(progress);  // commits
+  dm.disconnectCommitting();
   out << "cards " << cards << ", members " << members << ", last number " << last << " ("
       << QString::number(t.elapsed() / 1000.0, 'f', 1) << " s)\n";
   return 0;

@@ -23,7 +23,9 @@ int usage(QTextStream &err) {
          "  demo --database PATH --cards N [--seed S]\n"
          "  refresh-points --database PATH\n"
          "  ranking --database PATH [--write-places] [--pdf FILE]\n"
-         "  bench [--cards N]\n";
+         "  bench [--cards N]\n"
+         "  backup --database PATH --out FILE.fbk\n"
+         "  restore --from FILE.fbk --database PATH [--replace]\n";
   return 2;
 }
 }  // namespace
@@ -55,6 +57,8 @@ int main(int argc, char **argv) {
     if (cmd == QLatin1String("refresh-points")) return cmdRefreshPoints(args, out, err);
     if (cmd == QLatin1String("ranking")) return cmdRanking(args, out, err);
     if (cmd == QLatin1String("bench")) return cmdBench(args, out, err);
+    if (cmd == QLatin1String("backup")) return cmdBackup(args, out, err);
+    if (cmd == QLatin1String("restore")) return cmdRestore(args, out, err);
   } catch (const fb::Error &e) {
     out.flush();
     err << "zv-admin " << cmd << ": " << e.text() << "\n";

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "Fb.h"
+#include "LoginConfig.h"
 #include "Passwords.h"
 
 namespace {
@@ -52,13 +53,7 @@ QString gClientTitle;
 
 QString fromCaller(const char *text) { return text ? fb::fromWin1251(QByteArray(text)) : QString(); }
 
-QString defaultConfigFile() {
-  const QString env = qEnvironmentVariable("QRNLOGIN_CONFIG");
-  if (!env.isEmpty()) return env;
-  QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-  if (base.isEmpty()) base = QDir::homePath() + QString::fromUtf8("/.config");
-  return base + QString::fromUtf8("/QuorinZV/qrnlogin.ini");
-}
+QString defaultConfigFile() { return qrnlogin::configFile(); }
 
 // An INI value as written: QSettings would split a value with commas into a list.
 QString iniText(const QSettings &s, const QString &key, const QString &fallback = QString()) {
@@ -151,6 +146,10 @@ QLabel *errorLabel(QWidget *parent) {
   l->setObjectName(QString::fromUtf8("lblError"));
   l->setWordWrap(true);
   l->setStyleSheet(QString::fromUtf8("color: #b00000"));
+  // Room for two lines is kept from the start, so the dialog does not jump
+  // or squeeze its fields when an error appears.
+  l->setMinimumHeight(2 * l->fontMetrics().lineSpacing() + 4);
+  l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   return l;
 }
 
@@ -162,6 +161,7 @@ void layOutDialog(QDialog &dlg, QFormLayout *form, QLabel *lblError, QPushButton
   buttons->addWidget(btnOk);
   buttons->addWidget(btnCancel);
   auto *top = new QVBoxLayout(&dlg);
+  dlg.setMinimumWidth(380);
   top->addLayout(form);
   top->addWidget(lblError);
   top->addLayout(buttons);

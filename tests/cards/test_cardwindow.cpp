@@ -13,6 +13,11 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QTest>
+#include <QSignalBlocker>
+#include <QTabWidget>
 
 #include "CardRules.h"
 #include "DataModule.h"
@@ -22,6 +27,9 @@
 #include "TempRegister.h"
 #include "ViewKarton.h"
 #include "egn.h"
+
+// Readable failure output for texts.
+inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace {
 
@@ -526,7 +534,8 @@ TEST_F(CardWindowTest, FailedSaveIsRolledBackWhole) {
   w->OpenCard(0, true, false);
   member(QStringLiteral("Иван Иванов"), zv::kHolder, kHolderEgn);
   w->AddClick();
-  member(QStringLiteral("Ли 中"), zv::kOther, kAdultEgn);  // no Windows-1251 form
+  const QString tooLong(120, QChar(u'Я'));  // NAME holds 100 characters: the server refuses the member
+  member(tooLong, zv::kOther, kAdultEgn);
   w->AddClick();
   cardFields(QStringLiteral("ул. Роза 5"));
   const QStringList before = everything();
@@ -534,7 +543,7 @@ TEST_F(CardWindowTest, FailedSaveIsRolledBackWhole) {
   const QList<Dialogs::Shown> shown = boxes();
   ASSERT_EQ(shown.size(), 1);
   EXPECT_EQ(shown[0].icon, Dialogs::Icon::Error);
-  EXPECT_TRUE(shown[0].text.contains(QStringLiteral("中"))) << shown[0].text.toStdString();
+  EXPECT_TRUE(shown[0].text.contains(QStringLiteral("truncation"))) << shown[0].text.toStdString();
   EXPECT_EQ(everything(), before);
   EXPECT_EQ(w->RowCount(), 2);
   EXPECT_EQ(w->ebRegNum->text(), QStringLiteral("1"));
@@ -544,7 +553,7 @@ TEST_F(CardWindowTest, FailedSaveIsRolledBackWhole) {
   storeCard(2, {{QStringLiteral("Анна"), 0, kWifeEgn}});
   openStored(2, true);
   w->ebAdress->setText(QStringLiteral("нов адрес"));
-  member(QStringLiteral("Ли 中"), zv::kOther, kChild2Egn);
+  member(tooLong, zv::kOther, kChild2Egn);
   w->AddClick();
   const QStringList stored = everything();
   Dialogs::clearShown();
@@ -724,6 +733,274 @@ TEST_F(CardWindowTest, HolderExchangeAndRemoval) {
   w->DeleteClick();
   EXPECT_EQ(w->RowCount(), 1);
   EXPECT_FALSE(w->Delete->isEnabled());
+}
+
+TEST_F(CardWindowTest, ChangeWithNoRowToChangeLosesNothing) {
+  // The card is listed; its members are gone before it is opened (removed
+  // at another workstation).
+  const int id = storeCard(6, {{QStringLiteral("Стар"), 0, kAdultEgn}});
+  fb::execute(dm->Database, dm->Transaction, QStringLiteral("delete from RGS_PERSON where CARD_ID = ?"), {id});
+  dm->Transaction.commit();
+  ASSERT_EQ(dm->MainQuery.fieldByName(QStringLiteral("CARD_ID")).asInteger(), id);
+  w->OpenCard(1, true, false);
+  // A stored card without members offers the holder row a new card has.
+  EXPECT_EQ(cell(1), QStringList({zv::kHolder, "", "", "", "", "", "", ""}));
+  EXPECT_EQ(w->FamilyCount->text(), QStringLiteral("0"));
+
+  // Closing with Yes after another change stores no empty member.
+  w->ebAdress->setText(QStringLiteral("ул. Нова 6"));
+  Dialogs::queueAnswer(true);
+  w->DBNavigator1Click(TViewKart::nbtFirst);
+  EXPECT_EQ(texts(), QStringList({QStringLiteral("ask:Потвърждение:Искате ли да запазите промените върху картона"),
+                                  QStringLiteral("message::Данните са актуализирани успешно!")}));
+  EXPECT_TRUE(committed(QStringLiteral("select * from RGS_PERSON")).isEmpty());
+
+  // "Промяна" takes the first member as the holder, and only as the holder.
+  Dialogs::clearShown();
+  member(QStringLiteral("Петя"), zv::kChild, kChildEgn);
+  w->ModifyClick();
+  EXPECT_EQ(texts(), QStringList({QStringLiteral("message:Грешка при добавяне:Моля въведете валиден тип")}));
+  EXPECT_EQ(w->FirstName->text(), QStringLiteral("Петя"));
+  Dialogs::clearShown();
+  member(QStringLiteral("Иван Иванов"), zv::kHolder, kHolderEgn);
+  w->ModifyClick();
+  EXPECT_TRUE(texts().isEmpty());
+  EXPECT_EQ(cell(1).mid(0, 3), QStringList({zv::kHolder, QStringLiteral("Иван Иванов"), kHolderEgn}));
+  EXPECT_EQ(w->FamilyCount->text(), QStringLiteral("1"));
+
+  // With rows but none selected, "Промяна" adds what was typed.
+  {
+    const QSignalBlocker quiet(w->FamilyList);
+    w->FamilyList->setCurrentCell(-1, -1);
+  }
+  member(QStringLiteral("Петя"), zv::kChild, kChildEgn);
+  w->ModifyClick();
+  ASSERT_EQ(w->RowCount(), 2);
+  EXPECT_EQ(cell(1)[zv::cellName], QStringLiteral("Иван Иванов"));
+  EXPECT_EQ(cell(2).mid(0, 3), QStringList({zv::kChild, QStringLiteral("Петя"), kChildEgn}));
+  w->OKClick();
+  EXPECT_EQ(committed(QStringLiteral("select trim(NAME), PERSON_TYPE from RGS_PERSON order by PERSON_ID")),
+            QStringList({QStringLiteral("Иван Иванов|0"), QStringLiteral("Петя|3")}));
+}
+
+TEST_F(CardWindowTest, EachNewCardOpeningStartsClean) {
+  const int id = storeCard(8, {{QStringLiteral("Анна"), 0, kHolderEgn}, {QStringLiteral("Петя"), 3, kChildEgn},
+                               {QStringLiteral("Вики"), 3, kChild2Egn}});
+  fb::execute(dm->Database, dm->Transaction,
+              QStringLiteral("update RGS_CARD set DOC_IDTXT = 'ВХ-8', CHECK_NAME = 'Проверяващ', CHECK_DATE = "
+                             "'01.03.2020', PROT_ID = 4, PROT_DATE = '02.03.2020' where CARD_ID = ?"),
+              {id});
+  dm->Transaction.commit();
+  openStored(8, false);
+  w->FamilyListSelectCell(2);
+  w->PersonNotes->setText(QStringLiteral("бележка на Петя"));
+  ASSERT_EQ(w->FamilyKids->text(), QStringLiteral("2"));
+  w->CancelClick();
+
+  w->OpenCard(0, true, false);
+  EXPECT_EQ(w->doctxt->text(), QString());
+  EXPECT_EQ(w->ebCheck->text(), QString());
+  for (const QDateEdit *d : {w->dtAdress, w->protDate, w->dtCheck, w->AddDate}) EXPECT_EQ(d->date(), kToday);
+  EXPECT_EQ(w->FamilyKids->text(), QStringLiteral("0"));
+  EXPECT_EQ(w->PersonNotes->text(), QString());
+  EXPECT_EQ(w->cbGroup->currentIndex(), -1);
+
+  // Within one opening the next card takes over what the clerk set.
+  member(QStringLiteral("Иван"), zv::kHolder, kWifeEgn);
+  w->AddClick();
+  member(QStringLiteral("Дете"), zv::kChild, egnOf(2016, 1, 1, 5));
+  w->AddClick();
+  cardFields(QStringLiteral("ул. Роза 5"));
+  w->doctxt->setText(QStringLiteral("ВХ-9"));
+  w->dtCheck->setDate(QDate(2024, 5, 1));
+  w->OKClick();
+  EXPECT_EQ(w->doctxt->text(), QStringLiteral("ВХ-9"));
+  EXPECT_EQ(w->dtCheck->date(), QDate(2024, 5, 1));
+  EXPECT_EQ(w->cbGroup->currentIndex(), 1);
+  EXPECT_EQ(w->FamilyCount->text(), QStringLiteral("0"));
+  EXPECT_EQ(w->FamilyKids->text(), QStringLiteral("0"));
+}
+
+TEST(CardRules, UnwritableCharacters) {
+  struct Case {
+    QString text;
+    QString ch;
+    int position;
+  };
+  const Case cases[] = {
+      {QStringLiteral("Иван № 5, ул. „Роза“ – 10 € \u00a0"), QString(), 0},  // all in Windows-1251
+      {QStringLiteral("Иван \u0395вов"), QStringLiteral("\u0395"), 6},           // Greek capital epsilon
+      {QStringLiteral("Пе😀тър 😀"), QStringLiteral("😀"), 3},                  // outside the basic plane
+      {QStringLiteral("ok\u4e2d"), QStringLiteral("\u4e2d"), 3},
+  };
+  for (const Case &c : cases) {
+    const std::optional<zv::UnwritableChar> bad = zv::FirstUnwritableChar(c.text);
+    ASSERT_EQ(bad.has_value(), c.position != 0) << c.text.toStdString();
+    if (bad) {
+      EXPECT_EQ(bad->ch, c.ch);
+      EXPECT_EQ(bad->position, c.position);
+      EXPECT_EQ(c.text.mid(bad->offset, bad->ch.size()), c.ch);
+    }
+  }
+  EXPECT_EQ(zv::UnwritableFieldMessage(QStringLiteral("Име"), QStringLiteral("\u0395ва")),
+            QStringLiteral("Полето \"Име\" съдържа знак, който не може да бъде записан: \"\u0395\" (на позиция 1)"));
+  EXPECT_EQ(zv::UnwritableFieldMessage(QStringLiteral("Име"), QStringLiteral("Ева")), std::nullopt);
+}
+
+TEST_F(CardWindowTest, UnwritableTextIsRefusedWhereItIsTyped) {
+  const QString greekE = QStringLiteral("\u0395");  // looks like the Cyrillic Е
+  w->OpenCard(0, true, false);
+  member(greekE + QStringLiteral("вгени Иванов"), zv::kHolder, kHolderEgn);
+  w->AddClick();
+  EXPECT_EQ(texts(), QStringList({QStringLiteral("message:Грешка при добавяне:Полето \"Име\" съдържа знак, който не "
+                                                 "може да бъде записан: \"") + greekE + QStringLiteral("\" (на позиция 1)")}));
+  EXPECT_TRUE(w->HolderPending);
+  EXPECT_EQ(cell(1)[zv::cellName], QString());
+  EXPECT_EQ(w->FirstName->text(), greekE + QStringLiteral("вгени Иванов"));  // kept, the character selected
+  EXPECT_EQ(w->FirstName->selectedText(), greekE);
+
+  Dialogs::clearShown();
+  member(QStringLiteral("Евгени Иванов"), zv::kHolder, kHolderEgn);
+  w->PersonNotes->setText(QStringLiteral("вижте 😀"));
+  w->AddClick();
+  EXPECT_EQ(texts(), QStringList({QStringLiteral("message:Грешка при добавяне:Полето \"Допълнителни бележки\" съдържа "
+                                                 "знак, който не може да бъде записан: \"😀\" (на позиция 7)")}));
+  w->PersonNotes->setText(QStringLiteral("вижте"));
+  Dialogs::clearShown();
+  w->AddClick();
+  ASSERT_TRUE(texts().isEmpty());
+
+  // At "Запис": the field named, its tab shown, nothing stored.
+  cardFields(QStringLiteral("ул. Роза 5"));
+  w->ebAssets->setText(QStringLiteral("къща в Ολυμπος"));
+  const QStringList before = everything();
+  w->OKClick();
+  EXPECT_EQ(texts(), QStringList({QStringLiteral("message:Грешка при запис:Полето \"Друго имущество\" съдържа знак, "
+                                                 "който не може да бъде записан: \"Ο\" (на позиция 8)")}));
+  EXPECT_EQ(everything(), before);
+  EXPECT_EQ(w->PageControl1->currentIndex(), 1);
+  EXPECT_EQ(w->ebAssets->text(), QStringLiteral("къща в Ολυμπος"));
+
+  // A stored card closed with Yes is refused the same way.
+  storeCard(3, {{QStringLiteral("Анна"), 0, kWifeEgn}});
+  openStored(3, true);
+  w->mNotes->setPlainText(QStringLiteral("ред\nα"));
+  const QStringList stored = everything();
+  Dialogs::clearShown();
+  Dialogs::queueAnswer(true);
+  w->CancelClick();
+  EXPECT_EQ(texts(), QStringList({QStringLiteral("ask:Потвърждение:Искате ли да запазите промените върху картона"),
+                                  QStringLiteral("message:Грешка при запис:Полето \"Бележки\" съдържа знак, който не "
+                                                 "може да бъде записан: \"α\" (на позиция 5)")}));
+  EXPECT_EQ(everything(), stored);
+}
+
+// The window as it is shown: Tab from field to field, calendars on the
+// dates, texts that read whole.
+class ShownCardWindowTest : public CardWindowTest {
+ protected:
+  void showWindow() {
+    w->show();
+    QApplication::setActiveWindow(w.get());
+    QApplication::processEvents();
+  }
+  // The fields Tab (or Shift+Tab) visits from the focused one, by name.
+  QStringList walk(int steps, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QStringList seen;
+    for (int i = 0; i < steps; ++i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, mods);
+      QWidget *f = QApplication::focusWidget();
+      seen << (f ? f->objectName() : QStringLiteral("<none>"));
+    }
+    return seen;
+  }
+};
+
+TEST_F(ShownCardWindowTest, TabGoesFromFieldToField) {
+  for (const QDateEdit *d : w->findChildren<QDateEdit *>()) {
+    EXPECT_TRUE(d->calendarPopup()) << d->objectName().toStdString();
+    EXPECT_EQ(d->displayFormat(), d == w->dtAdress ? QStringLiteral("yyyy") : QStringLiteral("dd.MM.yyyy"))
+        << d->objectName().toStdString();
+  }
+  w->OpenCard(0, true, false);
+  showWindow();
+  w->ebRegNum->setFocus();
+  EXPECT_EQ(walk(19), QStringList({"AddDate", "doctxt", "qt_tabwidget_tabbar", "FamilyList", "Show", "Button1",
+                                   "cbGroup", "dtGrupaDate", "cbsubGroup", "HardLife", "cbStatus", "ebGot",
+                                   "dtCheck", "ebCheck", "ebAdress", "dtAdress", "OK", "Cancel", "ebRegNum"}));
+  // A date box is left at once, in both directions, its date untouched.
+  w->dtCheck->setFocus();
+  EXPECT_EQ(walk(2, Qt::ShiftModifier), QStringList({"ebGot", "cbStatus"}));
+  w->AddDate->setFocus();
+  EXPECT_EQ(walk(1, Qt::ShiftModifier), QStringList({"ebRegNum"}));
+  EXPECT_EQ(w->AddDate->date(), kToday);
+
+  // The member panel and the other tab, when shown.
+  w->ShowClick();
+  w->FirstName->setFocus();
+  EXPECT_EQ(walk(12), QStringList({"PersonType", "PersonEGN", "cbSocGrupa", "PersonNotes", "proc_inv", "val_do",
+                                   "pojiz", "re6_telk", "Add", "cbGroup", "dtGrupaDate", "cbsubGroup"}));
+  w->PageControl1->setCurrentIndex(1);
+  w->cbLData->setFocus();
+  EXPECT_EQ(walk(13), QStringList({"ebLCond", "cbLReason", "ebIncome", "cbKart", "ebDeals", "ebAssets", "dek_id",
+                                   "dek_dat", "pr", "protDate", "mNotes", "OK", "Cancel"}));
+}
+
+TEST_F(ShownCardWindowTest, TextsReadWhole) {
+  const QString address =
+      QStringLiteral("гр. Пловдив, ж.к. Тракия, бл. 154, вх. Б, ет. 7, ап. 42, ул. Александър Стамболийски 123");
+  const int id = storeCard(9, {{QStringLiteral("Иван Георгиев Иванов"), 0, kHolderEgn},
+                               {QStringLiteral("Мария Петрова Иванова"), 2, kWifeEgn}});
+  fb::execute(dm->Database, dm->Transaction,
+              QStringLiteral("update RGS_CARD set ADRESS = ? where CARD_ID = ?"), {address, id});
+  fb::execute(dm->Database, dm->Transaction,
+              QStringLiteral("update RGS_PERSON set INV_PROC = 100, INV_DATE = '15.06.5024', TELK_NUM = '1234' "
+                             "where EGN = ?"),
+              {kWifeEgn});
+  dm->Transaction.commit();
+  openStored(9, true);
+  showWindow();
+
+  // The address from its start, in a box that holds a street address.
+  EXPECT_EQ(w->ebAdress->text(), address);
+  EXPECT_EQ(w->ebAdress->cursorPosition(), 0);
+  EXPECT_GE(w->ebAdress->width(), w->ebAdress->fontMetrics().horizontalAdvance(address.left(60)));
+
+  // Group and subgroup texts whole in their boxes.
+  w->cbGroup->setCurrentIndex(1);
+  for (const QComboBox *c : {w->cbGroup, w->cbsubGroup, w->cbStatus}) {
+    int widest = 0;
+    for (int i = 0; i < c->count(); ++i)
+      widest = qMax(widest, c->fontMetrics().horizontalAdvance(c->itemText(i).trimmed()));
+    EXPECT_GE(c->width(), widest + 20) << c->objectName().toStdString();
+  }
+
+  // Every member column in sight, its heading on two lines at most, the
+  // dates under it whole.
+  QTableWidget *list = w->FamilyList;
+  EXPECT_EQ(list->horizontalScrollBar()->maximum(), 0);
+  QFont bold = list->horizontalHeader()->font();
+  bold.setBold(true);
+  const QFontMetrics hm(bold);
+  for (int c = 0; c < list->columnCount(); ++c) {
+    const QString heading = list->horizontalHeaderItem(c)->text();
+    const QRect need = hm.boundingRect(QRect(0, 0, list->columnWidth(c) - 8, 1000), Qt::TextWordWrap, heading);
+    EXPECT_LE(need.height(), 2 * hm.lineSpacing()) << heading.toStdString();
+    EXPECT_LE(need.width(), list->columnWidth(c) - 8) << heading.toStdString();
+  }
+  EXPECT_GE(list->horizontalHeader()->height(), 2 * hm.lineSpacing());
+  EXPECT_EQ(cell(2)[zv::cellInvDate], QStringLiteral("15.06.5024"));
+  EXPECT_GE(list->columnWidth(zv::cellInvDate), list->fontMetrics().horizontalAdvance(QStringLiteral("15.06.5024")) + 8);
+
+  // The member panel shows its disability boxes within the window.
+  w->FamilyListSelectCell(2);
+  QApplication::processEvents();
+  for (QWidget *box : std::initializer_list<QWidget *>{w->proc_inv, w->val_do, w->pojiz, w->re6_telk}) {
+    const QRect at(box->mapTo(w->gbFamilyMember, QPoint(0, 0)), box->size());
+    EXPECT_TRUE(w->gbFamilyMember->rect().contains(at)) << box->objectName().toStdString();
+    EXPECT_GE(box->width(), box->minimumSizeHint().width()) << box->objectName().toStdString();
+  }
+  EXPECT_LE(w->gbFamilyMember->minimumSizeHint().width(), w->gbFamilyMember->width());
 }
 
 }  // namespace

@@ -18,6 +18,8 @@
 #include <QTimer>
 
 #include "CardHistory.h"
+#include "CardNotes.h"
+#include "CardWidgets.h"
 #include "DataModule.h"
 #include "Dialogs.h"
 #include "Fb.h"
@@ -436,6 +438,74 @@ TEST_F(HistoryWindowTest, NotesOfAReadOnlyCardAreNotStored) {
   w->CancelClick();
   EXPECT_EQ(texts(), QStringList());
   EXPECT_EQ(committed(QStringLiteral("select NOTES from RGS_CARD")), QStringList({QString()}));
+}
+
+TEST(CardNotesText, StoredBytesSurviveUnlessChanged) {
+  const QString nbsp(QChar(0x00A0));
+  const QString stored = QStringLiteral("стара") + nbsp + QStringLiteral("бележка\rред две\r\nред три\nкрай");
+  const QString shown = QStringLiteral("стара") + nbsp + QStringLiteral("бележка\nред две\nред три\nкрай");
+  ASSERT_EQ(zv::NotesForMemo(stored), shown);
+  const QString other = QStringLiteral("друга станция\r\n") + stored;
+  struct Case {
+    const char *what;
+    QString memo;
+    QString storedNow;
+    std::optional<QString> written;
+  };
+  const Case cases[] = {
+      {"untouched", shown, stored, std::nullopt},
+      {"untouched, changed elsewhere", shown, other, std::nullopt},
+      {"emptied", QString(), stored, std::nullopt},
+      {"note on top", QStringLiteral("нова\n") + shown, stored, QStringLiteral("нова\r\n") + stored},
+      {"note on top, changed elsewhere", QStringLiteral("нова\n") + shown, other,
+       QStringLiteral("нова\r\n") + other},
+      {"a word changed inside",
+       QString(shown).replace(QStringLiteral("две"), QStringLiteral("2\n2")), stored,
+       QString(stored).replace(QStringLiteral("две"), QStringLiteral("2\r\n2"))},
+      {"all replaced", QStringLiteral("ново\nвсичко"), stored, QStringLiteral("ново\r\nвсичко")},
+  };
+  for (const Case &c : cases) EXPECT_EQ(zv::NotesToStore(stored, c.memo, c.storedNow), c.written) << c.what;
+  // A first note over none, with notes stored elsewhere meanwhile.
+  EXPECT_EQ(zv::NotesToStore(QString(), QStringLiteral("нова"), QStringLiteral("друга")),
+            QStringLiteral("нова\r\nдруга"));
+}
+
+TEST_F(HistoryWindowTest, NotesKeepTheirBytesThroughSaves) {
+  const int id = storeCard(2, {{QStringLiteral("Анна"), 0, kEgnA}});
+  const QString old = QStringLiteral("стара") + QChar(0x00A0) + QStringLiteral("бележка\rвтори ред\r\nтрети");
+  exec(QStringLiteral("update RGS_CARD set NOTES = ? where CARD_ID = ?"), {old, id});
+  const QString notesSql = QStringLiteral("select NOTES from RGS_CARD");
+
+  // An unrelated change: the notes as they were, byte for byte.
+  openStored(2, true);
+  EXPECT_EQ(zv::MemoText(w->mNotes), QStringLiteral("стара") + QChar(0x00A0) + QStringLiteral("бележка\nвтори ред\nтрети"));
+  w->ebIncome->setText(QStringLiteral("1200"));
+  w->OKClick();
+  ASSERT_EQ(texts(), QStringList({kUpdated}));
+  EXPECT_EQ(committed(notesSql), QStringList({old}));
+
+  // A note stamped on top, through the notes window too: the old notes
+  // below it keep their bytes.
+  Dialogs::clearShown();
+  zvtest::onModal<TfrmuNotes>([](TfrmuNotes *f) {
+    f->note_txt->setText(QStringLiteral("първа"));
+    f->add_note->click();
+    f->Button1->click();
+  });
+  QTest::mouseDClick(w->mNotes->viewport(), Qt::LeftButton);
+  QString stamp = stampOf(QStringLiteral("първа"));
+  stamp.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+  // Meanwhile another workstation adds its own note.
+  const QString elsewhere = QStringLiteral("от друго място\r\n") + old;
+  exec(QStringLiteral("update RGS_CARD set NOTES = ? where CARD_ID = ?"), {elsewhere, id});
+  w->OKClick();
+  ASSERT_EQ(texts(), QStringList({kUpdated}));
+  EXPECT_EQ(committed(notesSql), QStringList({stamp + QStringLiteral("\r\n") + elsewhere}));
+  // The memo now shows both notes, and saving again changes nothing.
+  EXPECT_EQ(w->mNotes->toPlainText(), zv::NotesForMemo(stamp + QStringLiteral("\r\n") + elsewhere).replace(QChar(0x00A0), QLatin1Char(' ')));
+  Dialogs::clearShown();
+  w->OKClick();
+  EXPECT_EQ(committed(notesSql), QStringList({stamp + QStringLiteral("\r\n") + elsewhere}));
 }
 
 TEST_F(HistoryWindowTest, NotesWindowFromADoubleClick) {

@@ -162,6 +162,12 @@ TEST(Egn, CollapseSpaces) {
   for (const auto &[in, expected] : cases) EXPECT_EQ(CollapseSpaces(in), expected) << in.toStdString();
 }
 
+TEST(Egn, TrimRightKeepsLeadingBlanks) {
+  const std::pair<QString, QString> cases[] = {
+      {"  name   ", "  name"}, {"", ""}, {"   ", ""}, {"a b", "a b"}, {"tab\t", "tab\t"}};
+  for (const auto &[in, expected] : cases) EXPECT_EQ(TrimRight(in), expected) << in.toStdString();
+}
+
 TEST(Egn, ParseDateText) {
   auto at = [](QDate day, QTime time) { return fromQDateTime(QDateTime(day, time, Qt::UTC)); };
   const std::pair<QString, TDate> cases[] = {

@@ -359,6 +359,15 @@ std::vector<DemoRow> runDemo(const QString &path, int cards, int seed) {
   q.SQL = QStringList{QStringLiteral("select N, COUNTER from NOM where N in (0, 1) order by N")};
   q.open();
   for (int r = 0; r < 2; ++r) EXPECT_EQ(q.value(r, 1).toInt(), cards) << "counter row " << r;
+  // The derived columns are filled as a refresh fills them.
+  q.SQL = QStringList{QStringLiteral(
+      "select count(*), sum(KIDS) from RGS_CARD where KIDS is not null and KIDS_AGE is not null and "
+      "N_INVALIDS is not null and POINTS is not null")};
+  q.open();
+  EXPECT_EQ(q.value(0, 0).toInt(), cards);
+  if (cards >= 20) {
+    EXPECT_GT(q.value(0, 1).toInt(), 0) << "some demo families have children";
+  }
   q.close();
   dm.disconnectCommitting();
   return rows;
