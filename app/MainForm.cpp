@@ -44,6 +44,7 @@
 #include "LoginCall.h"
 #include "NomForm.h"
 #include "Options.h"
+#include "RankingCommand.h"
 #include "SearchPanel.h"
 #include "Status.h"
 #include "ViewKarton.h"
@@ -612,11 +613,35 @@ void TMainForm::tbModifyClick() { openCurrentCard(); }
 void TMainForm::FamilyGridDblClick() { openCurrentCard(); }
 void TMainForm::tbRefreshClick() { Refresh(); }
 
+namespace {
+// What the ranking commands use of the window.
+zv::RankingHost rankingHostOf(TMainForm *form) {
+  zv::RankingHost h;
+  h.window = form;
+  h.tabs = form->tabs();
+  h.grid = form->grid();
+  h.accessLevel = form->AccessLevel;
+  h.rankingOrder = &form->RankingOrder;
+  h.tabChange = [form](int tab) { return form->TabSet1Change(tab); };
+  return h;
+}
+}  // namespace
+
 void TMainForm::tbStatusClick() {
-  if (refuseUnless(AccessLevel < 4)) return;
+  // The command refuses levels 4 and above itself, after making its window.
+  guarded([&] {
+    zv::RankingHost host = rankingHostOf(this);
+    zv::RankingCommand(host);
+  });
 }
 
-void TMainForm::tbSpravkaClick() {}
+void TMainForm::tbSpravkaClick() {
+  guarded([&] {
+    zv::RankingHost host = rankingHostOf(this);
+    if (zv::RankingListCommand(host)) return;
+    // Any other tab: the grid export of the listed register opens here.
+  });
+}
 
 void TMainForm::mAboutClick() {
   TAboutForm about(this);

@@ -7,7 +7,7 @@ export DEBIAN_FRONTEND=noninteractive
 PKGS="build-essential cmake g++ pkg-config googletest libgtest-dev libgmock-dev
  qt6-base-dev qt6-base-dev-tools libqt6sql6 libgl-dev qt6-translations-l10n libqt6svg6 qt6-svg-dev desktop-file-utils
  firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-server firebird3.0-utils
- libsodium-dev fonts-dejavu-core
+ libsodium-dev fonts-dejavu-core fonts-liberation2
  poppler-utils catdoc python3-xlrd xvfb xauth"
 missing=""
 for p in $PKGS; do

@@ -105,6 +105,26 @@ void seedDefaults(fb::Database &db, fb::Transaction &tr) {
     p.push_back(n == 0 ? QVariant(QStringLiteral("ОБЩИНА ДОЛИНЕЦ")) : QVariant());
     ins.execute(p);
   }
+  // The ranking criteria in their usual order. The group keeps its place at
+  // the head; the clerk may move the other eight before each ranking.
+  const std::pair<QString, QString> criteria[] = {
+      {QStringLiteral(" - група: 1..5"), QStringLiteral("GRUPA")},
+      {QStringLiteral(" - Точки (Брой точки)"), QStringLiteral("POINTS DESC")},
+      {QStringLiteral(" - дата на регистриране"), QStringLiteral("REGDATE")},
+      {QStringLiteral(" - брой деца до 18 г."), QStringLiteral("KIDS DESC")},
+      {QStringLiteral(" - дали е самотен родител"), QStringLiteral("ONLY_PARENT")},
+      {QStringLiteral(" - инвалиди в семейството"), QStringLiteral("N_INVALIDS DESC")},
+      {QStringLiteral(" - дали е младо семейство"), QStringLiteral("YOUNG_FAMILY")},
+      {QStringLiteral(" - дали сем. живее в тежки жилищни условия"), QStringLiteral("HARD_LIFE")},
+      {QStringLiteral(" - ср. възраст на децата до 18 г."), QStringLiteral("KIDS_AGE DESC")},
+  };
+  fb::Statement klas(db, tr);
+  klas.prepare(QStringLiteral("insert into KLAS_NOM (KLAS_ID, KLAS_TXT, KLAS_COLUMN, KLAS_VAJ) values (?, ?, ?, ?)"));
+  int id = 0;
+  for (const auto &[text, term] : criteria) {
+    ++id;
+    klas.execute({id, text, term, id == 1 ? 1 : 0});
+  }
   tr.commit();
 }
 

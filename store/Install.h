@@ -22,7 +22,8 @@ QStringList schemaStatements();
 
 // Runs the schema script on an open, empty database.
 void createSchema(fb::Database &db, fb::Transaction &tr);
-// Fills the default lists, counters and the organisation heading.
+// Fills the default lists, counters, the organisation heading and the
+// ranking criteria.
 void seedDefaults(fb::Database &db, fb::Transaction &tr);
 // Adds a user or changes an existing one (found by login name). An empty
 // password leaves a stored one unchanged. Returns the USER_ID.

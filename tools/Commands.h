@@ -9,6 +9,7 @@ int cmdCreate(const QStringList &args, QTextStream &out, QTextStream &err);
 int cmdUser(const QStringList &args, QTextStream &out, QTextStream &err);
 int cmdDemo(const QStringList &args, QTextStream &out, QTextStream &err);
 int cmdRefreshPoints(const QStringList &args, QTextStream &out, QTextStream &err);
+int cmdRanking(const QStringList &args, QTextStream &out, QTextStream &err);
 int cmdBackup(const QStringList &args, QTextStream &out, QTextStream &err);
 int cmdRestore(const QStringList &args, QTextStream &out, QTextStream &err);
 int cmdBench(const QStringList &args, QTextStream &out, QTextStream &err);

@@ -18,8 +18,10 @@ class TerminalProgress : public zv::Progress {
   }
   int position() const override { return pos_; }
   void end() override {
+    if (task_.isEmpty()) return;
     err_ << '\n';
     err_.flush();
+    task_.clear();
   }
 
  private:

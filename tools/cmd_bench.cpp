@@ -3,11 +3,14 @@
 // build_register (not part of the other figures), open_list (the all-cards
 // list opened, fetched whole and its display fields read), search_name (a
 // name search over every member, fetched whole), invalid_egn (the invalid
-// personal number list opened), refresh_points, lbd_load (the person service
-// reading a population file of the same persons), lbd_lookup (the slowest of
-// a sample of single checks as the card window makes them, service loaded),
-// lbd_names (the name comparison over every member), status_all (the status
-// of every card of the all-cards list changed, with its note), peak_rss_mb.
+// personal number list opened), refresh_points, ranking (the refresh and the
+// ranking list fetched whole, as the ranking command runs them), write_places
+// (every ranked card's place recorded and committed), lbd_load (the person
+// service reading a population file of the same persons), lbd_lookup (the
+// slowest of a sample of single checks as the card window makes them, service
+// loaded), lbd_names (the name comparison over every member), status_all (the
+// status of every card of the all-cards list changed, with its note),
+// peak_rss_mb.
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -28,6 +31,7 @@
 #include "Options.h"
 #include "PersonInfo.h"
 #include "Points.h"
+#include "Ranking.h"
 
 namespace {
 double seconds(const QElapsedTimer &t) { return static_cast<double>(t.nsecsElapsed()) / 1e9; }
@@ -127,6 +131,19 @@ int cmdBench(const QStringList &args, QTextStream &out, QTextStream &err) {
   zv::RecordingProgress progress;
   zv::RefreshAllPoints(progress);
   line("refresh_points", seconds(t), 3);
+
+  t.restart();
+  zv::RefreshAllPoints(progress);
+  dm.setMainLines(zv::kRankingFilter, zv::RankingOrderOf(zv::LoadCriteria(dm).entries));
+  const int ranked = dm.MainQuery.recordCount();
+  line("ranking", seconds(t), 3);
+  err << "ranked rows " << ranked << "\n";
+  err.flush();
+
+  t.restart();
+  const int placed = zv::WriteRankingPlaces(progress);
+  line("write_places", seconds(t), 3);
+  err << "places written " << placed << "\n";
 
   // The population register: a file of the same persons for the service.
   t.restart();

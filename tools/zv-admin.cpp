@@ -1,7 +1,14 @@
 // zv-admin: setting up and looking after a register from the command line.
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
 #include <QTextStream>
+#include <cerrno>
 #include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <memory>
 
 #include "Commands.h"
 #include "Fb.h"
@@ -15,6 +22,7 @@ int usage(QTextStream &err) {
          "  egn NUMBER...\n"
          "  demo --database PATH --cards N [--seed S]\n"
          "  refresh-points --database PATH\n"
+         "  ranking --database PATH [--write-places] [--pdf FILE]\n"
          "  bench [--cards N]\n"
          "  backup --database PATH --out FILE.fbk\n"
          "  restore --from FILE.fbk --database PATH [--replace]\n"
@@ -27,7 +35,19 @@ int usage(QTextStream &err) {
 }  // namespace
 
 int main(int argc, char **argv) {
-  QCoreApplication app(argc, argv);
+  // The ranking paints its report, which takes fonts and so a GUI
+  // application; without a display it paints offscreen.
+  const bool paints = argc > 1 && qstrcmp(argv[1], "ranking") == 0;
+  if (paints && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (paints && qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+    // The folder the toolkit would fall back to, without its warning on
+    // standard error, where only the progress and the failures belong.
+    const QByteArray dir = QFile::encodeName(QDir::tempPath()) + "/runtime-" + QByteArray::number(getuid());
+    if (mkdir(dir.constData(), 0700) == 0 || errno == EEXIST) qputenv("XDG_RUNTIME_DIR", dir);
+  }
+  std::unique_ptr<QCoreApplication> application =
+      paints ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
+  QCoreApplication &app = *application;
   QTextStream out(stdout);
   QTextStream err(stderr);
   QStringList args = app.arguments().mid(1);
@@ -39,6 +59,7 @@ int main(int argc, char **argv) {
     if (cmd == QLatin1String("user")) return cmdUser(args, out, err);
     if (cmd == QLatin1String("demo")) return cmdDemo(args, out, err);
     if (cmd == QLatin1String("refresh-points")) return cmdRefreshPoints(args, out, err);
+    if (cmd == QLatin1String("ranking")) return cmdRanking(args, out, err);
     if (cmd == QLatin1String("bench")) return cmdBench(args, out, err);
     if (cmd == QLatin1String("backup")) return cmdBackup(args, out, err);
     if (cmd == QLatin1String("restore")) return cmdRestore(args, out, err);
