@@ -1,13 +1,21 @@
 // mkhelp: turns the help document's Markdown source into the PDF that the
 // program opens from its "Помощ" menu.
 //
-//   mkhelp INPUT.md OUTPUT.pdf
+//   mkhelp INPUT.md OUTPUT.pdf [IMAGE_DIR]
 //
+// Pictures (![text](name.png)) are read from IMAGE_DIR, else beside the
+// input, and scaled to the width of the text.
 // Runs without a display (QT_QPA_PLATFORM=offscreen). Exits with 0 on
 // success, 1 when the input cannot be read or the PDF cannot be written,
 // 2 on wrong usage.
 
+#include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QTextCursor>
+#include <QTextImageFormat>
+#include <QUrl>
+#include <algorithm>
 #include <QFileInfo>
 #include <QFont>
 #include <QFontDatabase>
@@ -71,6 +79,33 @@ void tidyTables(QTextDocument &doc)
     }
 }
 
+// Every picture at most as wide as the text (the document's units are
+// points of the page as printed); a missing picture is reported.
+void fitImages(QTextDocument &doc, const QString &imageDir)
+{
+    const qreal maxWidth = 460.0;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            if (!f.charFormat().isImageFormat())
+                continue;
+            QTextImageFormat img = f.charFormat().toImageFormat();
+            const QImage picture(QDir(imageDir).filePath(img.name()));
+            if (picture.isNull()) {
+                fail(QStringLiteral("warning: picture %1 not found in %2").arg(img.name(), imageDir));
+                continue;
+            }
+            doc.addResource(QTextDocument::ImageResource, QUrl(img.name()), picture);
+            const qreal width = std::min<qreal>(maxWidth, picture.width() * 0.6);
+            img.setWidth(width);
+            img.setHeight(width * picture.height() / picture.width());
+            QTextCursor c(&doc);
+            c.setPosition(f.position());
+            c.setPosition(f.position() + f.length(), QTextCursor::KeepAnchor);
+            c.setCharFormat(img);
+        }
+    }
+}
 } // namespace
 
 int main(int argc, char *argv[])
@@ -78,8 +113,8 @@ int main(int argc, char *argv[])
     QGuiApplication app(argc, argv);
 
     const QStringList args = QGuiApplication::arguments();
-    if (args.size() != 3) {
-        std::fprintf(stderr, "usage: mkhelp INPUT.md OUTPUT.pdf\n");
+    if (args.size() != 3 && args.size() != 4) {
+        std::fprintf(stderr, "usage: mkhelp INPUT.md OUTPUT.pdf [IMAGE_DIR]\n");
         return 2;
     }
     const QString inputPath = args.at(1);
@@ -114,8 +149,11 @@ int main(int argc, char *argv[])
 
     QTextDocument doc;
     doc.setDefaultFont(font);
+    const QString imageDir = args.size() == 4 ? args.at(3) : QFileInfo(inputPath).absolutePath();
+    doc.setBaseUrl(QUrl::fromLocalFile(QDir(imageDir).absolutePath() + QLatin1Char('/')));
     doc.setMarkdown(markdown);
     tidyTables(doc);
+    fitImages(doc, imageDir);
 
     QString title = firstHeading(doc);
     if (title.isEmpty())
