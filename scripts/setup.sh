@@ -9,6 +9,10 @@ PKGS="build-essential cmake g++ pkg-config googletest libgtest-dev libgmock-dev
  firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-server firebird3.0-utils
  libsodium-dev fonts-dejavu-core fonts-liberation2
  poppler-utils catdoc python3-xlrd xvfb xauth"
+# With --tests, also the fuzzing compiler (the program does not need it).
+if [ "${1:-}" = "--tests" ]; then
+  PKGS="$PKGS clang libfuzzer-14-dev"
+fi
 missing=""
 for p in $PKGS; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"
