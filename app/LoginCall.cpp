@@ -5,6 +5,7 @@
 #include <QFile>
 #include <memory>
 
+#include "LibraryPath.h"
 #include "QrnLogin.h"
 
 namespace {
@@ -21,7 +22,7 @@ constexpr std::int32_t kMaxListEntries = 65535;
 class LoadedLibrary {
  public:
   explicit LoadedLibrary(const QString &fileName)
-      : handle_(dlopen(QFile::encodeName(fileName).constData(), RTLD_NOW)) {}
+      : handle_(dlopen(zv::libraryPath(fileName).constData(), RTLD_NOW)) {}
   ~LoadedLibrary() {
     if (handle_) dlclose(handle_);
   }

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <cstdlib>
 
+#include "LibraryPath.h"
 #include "PersInfoLib_TLB.h"
 
 namespace {
@@ -92,7 +93,7 @@ QString PersonInfoLibraryName() { return gLibraryName; }
 TPersonInfo::TPersonInfo() {
   // The library stays mapped after the last object goes, so the data file it
   // has read is kept for the next lookup of the run.
-  library_ = dlopen(QFile::encodeName(gLibraryName).constData(), RTLD_NOW | RTLD_NODELETE);
+  library_ = dlopen(zv::libraryPath(gLibraryName).constData(), RTLD_NOW | RTLD_NODELETE);
   if (!library_) return;
   const auto create = reinterpret_cast<PersonInfoCreateInstanceFn>(dlsym(library_, kPersonInfoCreateInstance));
   if (!create) return;

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 namespace zvtest {
 
@@ -15,19 +16,18 @@ namespace zvtest {
 // within `ms` the test fails.
 template <typename T = QWidget>
 void onModal(std::function<void(T *)> act, const QString &name = QString(), int ms = 5000) {
-  auto *timer = new QTimer;
-  auto *left = new int(ms / 10);
+  // Owned by the application, so a timer that never fired is not lost.
+  auto *timer = new QTimer(QCoreApplication::instance());
+  auto left = std::make_shared<int>(ms / 10);
   QObject::connect(timer, &QTimer::timeout, [=] {
     T *w = qobject_cast<T *>(QApplication::activeModalWidget());
     if (w && (name.isEmpty() || w->objectName() == name)) {
       timer->stop();
       timer->deleteLater();
-      delete left;
       act(w);
     } else if (--*left <= 0) {
       timer->stop();
       timer->deleteLater();
-      delete left;
       ADD_FAILURE() << "no modal window " << name.toStdString() << " appeared";
     }
   });
