@@ -52,6 +52,8 @@ TOptionsForm::TOptionsForm(QWidget *parent) : QDialog(parent) {
   DateNum = edit("DateNum");
   edSob = edit("edSob");
   edSob->setMaxLength(50);  // NOM.S_INFO
+  currn->setMaxLength(9);    // NOM.COUNTER, an INTEGER
+  DateNum->setMaxLength(9);
   lastn->setEnabled(false);
   auto *dateField = edit("CurrentDate");
   dateField->setText(QStringLiteral("(Текуща дата)"));
