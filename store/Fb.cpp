@@ -39,7 +39,7 @@ QString statusText(const ISC_STATUS *status) {
 bool isConnectionLoss(const ISC_STATUS *status) {
   static const ISC_STATUS lost[] = {isc_network_error, isc_net_read_err,       isc_net_write_err,
                                     isc_conn_lost,     isc_lost_db_connection, isc_att_shutdown,
-                                    isc_shutdown};
+                                    isc_shutdown,      isc_connect_reject};
   for (const ISC_STATUS *p = status; *p != isc_arg_end;) {
     const ISC_STATUS kind = *p++;
     if (kind == isc_arg_gds && std::find(std::begin(lost), std::end(lost), *p) != std::end(lost)) return true;

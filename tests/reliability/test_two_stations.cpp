@@ -18,6 +18,9 @@
 #include "CardStatus.h"
 #include "CardWindowFixture.h"
 #include "Install.h"
+#include "Points.h"
+#include "Progress.h"
+#include "Ranking.h"
 
 namespace {
 
@@ -154,7 +157,7 @@ class TwoStations : public ::testing::Test {
   }
   // Stores a card with one holder through station a and leaves it committed.
   void storedCard(int regNum) {
-    typeNewCard(a, regNum, QStringLiteral("ул. Стара %1").arg(regNum));
+    typeNewCard(a, regNum, QStringLiteral("ул. Стара %1").arg(regNum), egnOf(1985, 3, 10, regNum));
     a.w->OKClick();
     ASSERT_EQ(Dialogs::shown().size(), 1);
     ASSERT_EQ(Dialogs::shown()[0].text, QStringLiteral("Данните са регистрирани успешно!"));
@@ -323,19 +326,38 @@ class ServerOutage {
     for (const QByteArray &pid : pids)
       if (const int n = pid.toInt(); n > 0) killed_ = ::kill(n, SIGKILL) == 0 || killed_;
   }
+  explicit ServerOutage(QString probe) : ServerOutage() { probe_ = std::move(probe); }
   ~ServerOutage() { waitForServer(); }
   bool killed() const { return killed_; }
-  static void waitForServer() {
+  // Until the port answers and the server takes an attachment again.
+  void waitForServer() const {
     QElapsedTimer t;
     t.start();
-    while (!portAnswers() && t.elapsed() < 20000) QThread::msleep(200);
-    if (!portAnswers()) QProcess::execute(QStringLiteral("bash"), {QStringLiteral("scripts/fbserver.sh"), QStringLiteral("start")});
+    while (!ready() && t.elapsed() < 20000) QThread::msleep(200);
+    if (!portAnswers())
+      QProcess::execute(QStringLiteral("bash"), {QStringLiteral(ZV_SOURCE_DIR "/scripts/fbserver.sh"), QStringLiteral("start")});
     t.restart();
-    while (!portAnswers() && t.elapsed() < 20000) QThread::msleep(200);
+    while (!ready() && t.elapsed() < 20000) QThread::msleep(200);
   }
 
  private:
   bool killed_ = false;
+  QString probe_;
+  bool ready() const {
+    if (!portAnswers()) return false;
+    if (probe_.isEmpty()) return true;
+    fb::Database db;
+    db.databaseName = probe_;
+    db.userName = dbUser();
+    db.password = dbPassword();
+    try {
+      db.connect();
+      db.disconnect();
+      return true;
+    } catch (const fb::Error &) {
+      return false;
+    }
+  }
 };
 
 TEST_F(TwoStations, ServerLostDuringACardSave) {
@@ -345,7 +367,7 @@ TEST_F(TwoStations, ServerLostDuringACardSave) {
   a.w->ebAdress->setText(QStringLiteral("адрес при срив"));
   const QStringList before = everything();
   {
-    ServerOutage outage;
+    ServerOutage outage(path);
     ASSERT_TRUE(outage.killed()) << "could not stop the server (needs root)";
     QElapsedTimer t;
     t.start();
@@ -370,7 +392,7 @@ TEST_F(TwoStations, ServerLostUnderTheListAndTheStatusChange) {
   use(b);
   b.dm.setMainLines(QString(), QString());
   {
-    ServerOutage outage;
+    ServerOutage outage(path);
     ASSERT_TRUE(outage.killed());
     try {
       b.dm.setMainLines(QStringLiteral("and P.PERSON_TYPE = 0 "), QString());
@@ -385,6 +407,34 @@ TEST_F(TwoStations, ServerLostUnderTheListAndTheStatusChange) {
   zv::SetCardStatus(id, 2);
   b.dm.Transaction.commit();
   EXPECT_EQ(committed(QStringLiteral("select STATUS from RGS_CARD where CARD_ID = %1").arg(id)), QStringList{"2"});
+}
+
+TEST_F(TwoStations, ServerLostUnderTheRanking) {
+  storedCard(13);
+  storedCard(14);
+  use(b);
+  zv::RecordingProgress progress;
+  const auto rank = [this] {
+    b.dm.setMainLines(zv::kRankingFilter, zv::RankingOrderOf(zv::LoadCriteria(b.dm).entries));
+  };
+  rank();
+  ASSERT_EQ(b.dm.MainQuery.recordCount(), 2);
+  const QStringList before = everything();
+  {
+    ServerOutage outage(path);
+    ASSERT_TRUE(outage.killed());
+    EXPECT_THROW(zv::WriteRankingPlaces(progress), fb::ConnectionLost);
+    EXPECT_THROW(zv::RefreshAllPoints(progress), fb::ConnectionLost);
+  }
+  EXPECT_EQ(everything(), before);  // no place written in part
+  // Back: the points, the ranking and its places work on a new attachment.
+  zv::RefreshAllPoints(progress);
+  rank();
+  EXPECT_EQ(zv::WriteRankingPlaces(progress), 2);
+  b.dm.Transaction.commit();
+  const QStringList places = committed(QStringLiteral("select CLASSINFO from RGS_CARD order by CARD_ID"));
+  ASSERT_EQ(places.size(), 2);
+  for (const QString &p : places) EXPECT_TRUE(p.contains(QStringLiteral("място"))) << p.toStdString();
 }
 
 }  // namespace
