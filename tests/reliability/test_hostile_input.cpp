@@ -40,6 +40,11 @@ class HostileInput : public CardWindowFixture {
     for (const auto &[box, column] : cardBoxes()) box->setText(text);
     w->ebAdress->setText(text.isEmpty() ? QStringLiteral("ул. Роза 1") : text);
     w->mNotes->setPlainText(text);
+    if (!text.isEmpty()) {
+      // A stamped note added from the one-line box as well.
+      w->note_txt->setText(text);
+      w->add_noteClick();
+    }
   }
   static QString trimmedRight(QString s) {
     while (s.endsWith(QLatin1Char(' '))) s.chop(1);
@@ -93,6 +98,7 @@ TEST_F(HostileInput, TextsReachingSqlAreStoredAndFoundExactlyAsTyped) {
       expected.emplace_back(column, box->text());
     }
     const QString memo = zv::MemoText(w->mNotes);
+    EXPECT_GE(memo.count(text.section(QLatin1Char('\n'), 0, 0).left(50)), 2);  // typed, and added as a note
     const zv::MemberRow holder = w->Rows().at(0);
     w->OKClick();
     ASSERT_EQ(Dialogs::shown().size(), 1) << Dialogs::shown()[0].text.toStdString();
