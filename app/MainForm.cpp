@@ -32,6 +32,7 @@
 
 #include "AboutForm.h"
 #include "CardDelete.h"
+#include "CardRules.h"
 #include "CardStatus.h"
 #include "DataModule.h"
 #include "Dialogs.h"
@@ -650,6 +651,18 @@ void TMainForm::mAboutClick() {
 
 void TMainForm::sbSearchClick() {
   guarded([&] {
+    // A text the register cannot hold cannot be in it either: say which
+    // field has it, and leave the list and the panel as they are.
+    const zv::SearchCriteria typed = GroupBox3->criteria();
+    const std::tuple<bool, QString, QString> texts[] = {
+        {typed.regNumOn, QStringLiteral("По рег.номер"), typed.regNum},
+        {typed.nameOn, QStringLiteral("По име"), typed.name},
+        {typed.egnOn, QStringLiteral("По ЕГН"), typed.egn}};
+    for (const auto &[on, field, text] : texts)
+      if (const std::optional<QString> refusal = on ? zv::UnwritableFieldMessage(field, text) : std::nullopt) {
+        Dialogs::message(*refusal, QStringLiteral("Грешка"), Dialogs::Icon::Error);
+        return;
+      }
     zv::Query &mq = DataModule1->MainQuery;
     SearchFilter.clear();
     // A search ends the invalid-number list's record filter; the list is

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <stdexcept>
 
+#include "CardRules.h"
 #include "DataModule.h"
 #include "Dialogs.h"
 #include "IniFile.h"
@@ -52,6 +53,8 @@ TOptionsForm::TOptionsForm(QWidget *parent) : QDialog(parent) {
   DateNum = edit("DateNum");
   edSob = edit("edSob");
   edSob->setMaxLength(50);  // NOM.S_INFO
+  currn->setMaxLength(9);    // NOM.COUNTER, an INTEGER
+  DateNum->setMaxLength(9);
   lastn->setEnabled(false);
   auto *dateField = edit("CurrentDate");
   dateField->setText(QStringLiteral("(Текуща дата)"));
@@ -117,7 +120,10 @@ void TOptionsForm::showEvent(QShowEvent *e) {
 
 bool TOptionsForm::Execute() {
   LoadValues();
-  if (exec() != QDialog::Accepted) return false;
+  // A refused text brings the window back as the clerk left it.
+  do {
+    if (exec() != QDialog::Accepted) return false;
+  } while (RefuseUnwritableTexts());
   SaveValues();
   return true;
 }
@@ -157,7 +163,26 @@ void TOptionsForm::LoadValues() {
   PrFooter->setText(ini.readString(kIniUserSection, kIniPageFooter, kPageFooterDefault));
 }
 
+bool TOptionsForm::RefuseUnwritableTexts() {
+  // A text that the settings file or the register cannot hold is refused
+  // before anything is written, naming its field.
+  const std::pair<QLineEdit *, QString> texts[] = {
+      {PrHeader, QStringLiteral("Текст за заглавие на класирането")},
+      {PrFooter, QStringLiteral("Текст в долната част на листа на класирането")},
+      {edSob, QStringLiteral("Собственик")}};
+  for (const auto &[box, field] : texts) {
+    if (box == edSob && accessLevel_ != 1) continue;
+    if (const std::optional<QString> refusal = zv::UnwritableFieldMessage(field, box->text())) {
+      Dialogs::message(*refusal, QApplication::applicationName(), Dialogs::Icon::Warning);
+      box->setFocus();
+      return true;
+    }
+  }
+  return false;
+}
+
 bool TOptionsForm::SaveValues() {
+  if (RefuseUnwritableTexts()) return false;
   // The texts first: an unwritable settings file is reported by name and
   // the counters are still written.
   const QString path = SettingsFilePath();

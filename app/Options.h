@@ -37,6 +37,8 @@ class TOptionsForm : public QDialog {
   // counters through Nom. False when "Грешно въведени данни" was shown; what
   // was written before the failing step stays.
   bool SaveValues();
+  // Shows the message and answers true when a text has no Windows-1251 form.
+  bool RefuseUnwritableTexts();
 
   QLineEdit *PrHeader;
   QLineEdit *PrFooter;

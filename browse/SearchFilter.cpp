@@ -17,6 +17,22 @@ QString quoted(const QString &s) {
   return q;
 }
 
+// The text between the wildcards of a LIKE: a typed "%" or "_" is looked for
+// as itself, not as a wildcard. Only then the pattern needs an escape
+// character, so the usual filter line stays as it always was.
+QString likeEnd(const QString &s) {
+  static const QString special = QStringLiteral("%_\\");
+  bool needs = false;
+  for (const QChar c : s) needs = needs || special.contains(c);
+  if (!needs) return quoted(s) + QStringLiteral("%'");
+  QString e;
+  for (const QChar c : s) {
+    if (special.contains(c)) e += QLatin1Char('\\');
+    e += c;
+  }
+  return quoted(e) + QStringLiteral("%' escape '\\'");
+}
+
 QString dateLiteral(const QDate &d) { return d.toString(QStringLiteral("dd.MM.yyyy")); }
 
 class Builder {
@@ -64,12 +80,12 @@ SearchFilter BuildSearchFilter(const SearchCriteria &c, const NomCodeLookup &cod
   }
   if (c.nameOn) {
     const QString upper = c.name.toUpper();
-    b.clause(QStringLiteral("and( P.NAME LIKE '%") + quoted(upper) + QStringLiteral("%' or P.NAME LIKE '%") +
-             quoted(c.name) + QStringLiteral("%')"));
+    b.clause(QStringLiteral("and( P.NAME LIKE '%") + likeEnd(upper) + QStringLiteral(" or P.NAME LIKE '%") +
+             likeEnd(c.name) + QStringLiteral(")"));
     b.caption(upper);
   }
   if (c.egnOn) {
-    b.clause(QStringLiteral("and P.EGN LIKE '%") + quoted(c.egn) + QStringLiteral("%'"));
+    b.clause(QStringLiteral("and P.EGN LIKE '%") + likeEnd(c.egn));
     b.caption(c.egn);
   }
   if (c.kidsOn) {

@@ -61,6 +61,12 @@ TSearchPanel::TSearchPanel(QWidget *parent) : QGroupBox(QStringLiteral("Търс
   sMemFrom = edit("sMemFrom");
   sMemTo = edit("sMemTo");
   sMemFrom->setMaximumWidth(60);
+  // No longer than the columns searched: REG_NUM an INTEGER, NAME 100, EGN 10.
+  sRegNum->setMaxLength(9);
+  sName->setMaxLength(100);
+  sEGN->setMaxLength(10);
+  sMemFrom->setMaxLength(3);
+  sMemTo->setMaxLength(3);
   sMemTo->setMaximumWidth(60);
   sDateFrom = date("sDateFrom");
   sDateTo = date("sDateTo");

@@ -26,7 +26,70 @@ using zv::dayOf;
 
 namespace {
 const QString kSaveError = QStringLiteral("Грешка при запис");
+const QString kChangedElsewhere = QStringLiteral(
+    "Картонът е променен от друга работна станция, след като е бил отворен тук. Промените не са "
+    "записани; затворете картона и го отворете отново.");
+
+// The stored card is no longer the one the window loaded.
+struct ChangedElsewhere : std::runtime_error {
+  QString text;
+  explicit ChangedElsewhere(const QString &serverText)
+      : std::runtime_error("card changed elsewhere"),
+        text(serverText.isEmpty() ? kChangedElsewhere : kChangedElsewhere + QStringLiteral("\n\n") + serverText) {}
+};
+
+// The columns the window writes and every member's, as one list of texts.
+// The notes are left out: what another workstation added to them is kept
+// by the notes merge; the points and places are the ranking's.
+const QString kStampedCardColumns = QStringLiteral(
+    "REG_NUM, REGDATE, GROUP1, GROUP2, ADRESS, ADRESS_DATE, CHECK_DATE, GRUPA_DATE, GRUPA, L_REASON, KART, "
+    "L_DATA, DEALS, ASSETS, L_CONDITIONS, CHECK_NAME, GOT_HOUSE, STATUS, INCOME, DOC_IDTXT, PROT_ID, "
+    "PROT_DATE, LASTDEK_ID, LASTDEK_DATE, HARD_LIFE");
+const QString kStampedPersonColumns =
+    QStringLiteral("PERSON_ID, NAME, EGN, PERSON_TYPE, SOCGRUPA, NOTES, INV_PROC, INV_DATE, TELK_NUM");
 }  // namespace
+
+QStringList TViewKart::ReadCardStamp() const {
+  zv::Query &q = DataModule1->TempQuery;
+  QStringList stamp;
+  const auto read = [&q, &stamp](const QString &sql) {
+    q.close();
+    q.SQL = QStringList{sql};
+    q.open();
+    const QStringList names = q.fieldNames();
+    for (q.first(); !q.eof(); q.next()) {
+      for (const QString &name : names) {
+        const zv::Field f = q.fieldByName(name);
+        stamp << (f.isNull() ? QStringLiteral("<null>") : f.asString());
+      }
+      stamp << QStringLiteral("<row>");
+    }
+    q.close();
+  };
+  const QString id = QString::number(CardId);
+  read(QStringLiteral("select ") + kStampedCardColumns + QStringLiteral(" from RGS_CARD where CARD_ID = ") + id);
+  read(QStringLiteral("select ") + kStampedPersonColumns + QStringLiteral(" from RGS_PERSON where CARD_ID = ") + id +
+       QStringLiteral(" order by PERSON_ID"));
+  return stamp;
+}
+
+void TViewKart::TakeCardOrRefuse() {
+  TDataModule1 &dm = *DataModule1;
+  // Holding the card row from here to the commit: another workstation's
+  // change now waits for nobody and fails at once, and one it has not yet
+  // committed makes this save fail at once.
+  try {
+    fb::execute(dm.Database, dm.Transaction,
+                QStringLiteral("update RGS_CARD set CARD_ID = CARD_ID where CARD_ID = ") + QString::number(CardId));
+  } catch (const fb::ConnectionLost &) {
+    throw;
+  } catch (const fb::EncodingError &) {
+    throw;
+  } catch (const fb::Error &e) {
+    throw ChangedElsewhere(e.text());
+  }
+  if (ReadCardStamp() != CardStamp) throw ChangedElsewhere(QString());
+}
 
 // ====================================================================== storing
 
@@ -119,6 +182,7 @@ bool TViewKart::SaveCard() {
       dm.Cards.close();
       dm.Person.close();
       zv::ShowServerError(e.text());
+      return false;
     }
   }
 
@@ -131,6 +195,7 @@ bool TViewKart::SaveCard() {
     if (Mode == 0) {
       cards.insert();
     } else {
+      TakeCardOrRefuse();
       cards.locate(QStringLiteral("CARD_ID"), CardId);
       cards.edit();
     }
@@ -202,7 +267,10 @@ bool TViewKart::SaveCard() {
     dm.Cards.close();
     tr.commitRetaining();
     // The history now holds the watched fields as they stand.
-    if (Mode != 0) SnapshotCardFields();
+    if (Mode != 0) {
+      SnapshotCardFields();
+      CardStamp = ReadCardStamp();
+    }
   } catch (const std::exception &e) {
     try {
       tr.rollback();
@@ -214,6 +282,10 @@ bool TViewKart::SaveCard() {
     try {
       dm.Nom.open();
     } catch (const fb::Error &) {
+    }
+    if (const auto *changed = dynamic_cast<const ChangedElsewhere *>(&e)) {
+      Dialogs::message(changed->text, kSaveError);
+      return false;
     }
     const auto *err = dynamic_cast<const fb::Error *>(&e);
     zv::ShowServerError(err ? err->text() : QString::fromLocal8Bit(e.what()));

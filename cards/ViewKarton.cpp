@@ -52,8 +52,33 @@ TViewKart::TViewKart(QWidget *parent) : QDialog(parent) {
   if (!ViewKart) ViewKart = this;
   setObjectName(QStringLiteral("ViewKart"));
   buildLayout();
+  limitToColumnWidths();
   connectFieldEdits();
   setFieldOrder();
+}
+
+void TViewKart::limitToColumnWidths() {
+  // Each box takes no more than its column holds, so that the server never
+  // refuses a save for a text too long. Numbers stay within an INTEGER.
+  const std::pair<QLineEdit *, int> widths[] = {
+      {ebRegNum, 9},      // RGS_CARD.REG_NUM
+      {doctxt, 25},       // DOC_IDTXT
+      {ebGot, 100},       // GOT_HOUSE
+      {ebCheck, 100},     // CHECK_NAME
+      {ebAdress, 100},    // ADRESS
+      {ebLCond, 150},     // L_CONDITIONS
+      {ebIncome, 20},     // INCOME
+      {ebDeals, 150},     // DEALS
+      {ebAssets, 150},    // ASSETS
+      {dek_id, 30},       // LASTDEK_ID
+      {pr, 9},            // PROT_ID
+      {FirstName, 100},   // RGS_PERSON.NAME
+      {PersonEGN, 10},    // EGN
+      {PersonNotes, 200}, // NOTES
+      {proc_inv, 3},      // INV_PROC, a percentage
+      {re6_telk, 40},     // TELK_NUM
+  };
+  for (const auto &[box, width] : widths) box->setMaxLength(width);
 }
 
 TViewKart::~TViewKart() {
@@ -419,6 +444,9 @@ void TViewKart::LoadStoredCard() {
   DBNavigator1->setHidden(false);
   Load->setHidden(false);
   CardId = dm.MainQuery.fieldByName(QStringLiteral("CARD_ID")).asInteger();
+  // Read before the card is shown: a change committed meanwhile elsewhere
+  // then refuses this window's save rather than being overwritten.
+  CardStamp = ReadCardStamp();
 
   LoadMembers();
   Modify->setEnabled(true);

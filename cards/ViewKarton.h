@@ -118,6 +118,13 @@ class TViewKart : public QDialog {
   CardSnapshot Snapshot;
   // The notes as loaded or last stored, exactly as the database holds them.
   QString LoadedNotes;
+  // The stored card and members as loaded or last stored (see ReadCardStamp);
+  // a save of a card changed since then elsewhere is refused.
+  QStringList CardStamp;
+  QStringList ReadCardStamp() const;
+  // Locks the card row for this save and refuses it when the card is no
+  // longer as loaded; throws.
+  void TakeCardOrRefuse();
 
   enum NavigateBtn { nbtFirst, nbtPrior, nbtNext, nbtLast };
 
@@ -212,6 +219,7 @@ class TViewKart : public QDialog {
   // texts under it whole.
   void sizeFamilyColumns();
   void connectFieldEdits();
+  void limitToColumnWidths();
   // Tab goes through the fields in the order they stand in the window.
   void setFieldOrder();
   // A new card starts each opening without the fields the previous card

@@ -14,6 +14,9 @@
 
 #include "ZvDate.h"
 
+#include <algorithm>
+#include <atomic>
+
 namespace fb {
 
 namespace {
@@ -31,8 +34,31 @@ QString statusText(const ISC_STATUS *status) {
   return text;
 }
 
+// Codes by which the client library reports that the server went away (or
+// was never reached) on an attachment.
+bool isConnectionLoss(const ISC_STATUS *status) {
+  static const ISC_STATUS lost[] = {isc_network_error, isc_net_read_err,       isc_net_write_err,
+                                    isc_conn_lost,     isc_lost_db_connection, isc_att_shutdown,
+                                    isc_shutdown,      isc_connect_reject};
+  for (const ISC_STATUS *p = status; *p != isc_arg_end;) {
+    const ISC_STATUS kind = *p++;
+    if (kind == isc_arg_gds && std::find(std::begin(lost), std::end(lost), *p) != std::end(lost)) return true;
+    if (kind == isc_arg_cstring) ++p;  // length, then the text
+    ++p;
+  }
+  return false;
+}
+
+// Raised losses of the whole process; an attachment made before the latest
+// one is probed at its next command.
+std::atomic<unsigned> lossCount{0};
+
 [[noreturn]] void raise(const ISC_STATUS *status) {
   const long code = isc_sqlcode(status);
+  if (isConnectionLoss(status)) {
+    ++lossCount;
+    throw ConnectionLost(statusText(status), code);
+  }
   throw Error(statusText(status), code);
 }
 
@@ -136,6 +162,13 @@ Error::Error(const QString &text, long sqlcode)
     : std::runtime_error(text.toStdString()), text_(text), sqlcode_(sqlcode) {}
 
 EncodingError::EncodingError(const QString &text) : Error(text, 0) {}
+
+const QString ConnectionLost::kMessage = QStringLiteral(
+    "Връзката със сървъра на базата данни е прекъсната. Командата не е изпълнена и нищо от нея не е "
+    "записано; повторете я, когато сървърът отново е достъпен.");
+
+ConnectionLost::ConnectionLost(const QString &serverText, long sqlcode)
+    : Error(kMessage + QStringLiteral("\n\n") + serverText, sqlcode) {}
 
 QByteArray toWin1251(const QString &s) {
   QStringEncoder enc("windows-1251");
@@ -268,11 +301,40 @@ void Database::connect() {
   dpb.push_back(kDialect);
   const QByteArray path = QFile::encodeName(databaseName);
   ISC_STATUS_ARRAY st;
+  const unsigned losses = lossCount.load();
   isc_attach_database(st, 0, path.constData(), &handle_, static_cast<short>(dpb.size()), dpb.data());
   if (st[0] == 1 && st[1]) {
     handle_ = 0;
     raise(st);
   }
+  lossSeen_ = losses;
+}
+
+bool Database::alive() {
+  if (!handle_) return false;
+  static const char items[] = {isc_info_ods_version, isc_info_end};
+  char res[32];
+  ISC_STATUS_ARRAY st;
+  isc_database_info(st, &handle_, sizeof items, items, sizeof res, res);
+  return !(st[0] == 1 && st[1]);
+}
+
+bool Database::lossSeenSinceAttach() const { return handle_ && lossCount.load() != lossSeen_; }
+
+bool Database::needsReattach() {
+  if (lostPending_) return true;
+  return handle_ && lossCount.load() != lossSeen_ && !alive();
+}
+
+void Database::reattach() {
+  lostPending_ = true;  // until an attachment succeeds
+  if (handle_) {
+    ISC_STATUS_ARRAY st;
+    isc_detach_database(st, &handle_);  // fails on a dead attachment; the handle goes either way
+    handle_ = 0;
+  }
+  connect();
+  lostPending_ = false;
 }
 
 void Database::disconnect() {
@@ -313,6 +375,7 @@ Transaction::~Transaction() {
 
 void Transaction::start() {
   if (handle_) return;
+  recoverLostConnection();
   static const char tpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed, isc_tpb_rec_version,
                              isc_tpb_nowait};
   ISC_STATUS_ARRAY st;
@@ -329,8 +392,27 @@ void Transaction::start() {
   }
 }
 
+bool Transaction::recoverLostConnection() {
+  // After a lost connection the next command attaches anew (once) and
+  // starts a new transaction; the old one died with the old attachment,
+  // and the command that lost it has reported so.
+  if (!db_.needsReattach()) return false;
+  if (handle_) {
+    ISC_STATUS_ARRAY st;
+    isc_rollback_transaction(st, &handle_);
+    handle_ = 0;
+  }
+  db_.reattach();
+  return true;
+}
+
+void Transaction::ensure() {
+  recoverLostConnection();
+  if (!handle_) start();
+}
+
 void Transaction::commit() {
-  if (!handle_) return;
+  if (!handle_ || recoverLostConnection()) return;
   ISC_STATUS_ARRAY st;
   isc_commit_transaction(st, &handle_);
   check(st);
@@ -339,6 +421,10 @@ void Transaction::commit() {
 
 void Transaction::commitRetaining() {
   if (!handle_) return;
+  if (recoverLostConnection()) {
+    start();
+    return;
+  }
   ISC_STATUS_ARRAY st;
   isc_commit_retaining(st, &handle_);
   check(st);
@@ -346,6 +432,13 @@ void Transaction::commitRetaining() {
 
 void Transaction::rollback() {
   if (!handle_) return;
+  if (db_.lossSeenSinceAttach() && !db_.alive()) {
+    // Nothing to take back: the server dropped it with the attachment.
+    ISC_STATUS_ARRAY st;
+    isc_rollback_transaction(st, &handle_);
+    handle_ = 0;
+    return;
+  }
   ISC_STATUS_ARRAY st;
   isc_rollback_transaction(st, &handle_);
   handle_ = 0;

@@ -32,6 +32,15 @@ class EncodingError : public Error {
   explicit EncodingError(const QString &text);
 };
 
+// The server went away (killed, shut down, network gone). The text starts
+// with a Bulgarian line for the clerk; the server's own text follows. The
+// next command on the attachment attaches anew.
+class ConnectionLost : public Error {
+ public:
+  ConnectionLost(const QString &serverText, long sqlcode);
+  static const QString kMessage;
+};
+
 // Windows-1251 bytes of a text; throws EncodingError for characters with no code.
 QByteArray toWin1251(const QString &s);
 QString fromWin1251(const QByteArray &b);
@@ -60,6 +69,14 @@ class Database {
   bool connected() const { return handle_ != 0; }
   isc_db_handle *handle() { return &handle_; }
 
+  // Connection loss: whether a loss was raised in this process since this
+  // attachment was made, whether the attachment still answers, and a new
+  // attachment in place of a dead one.
+  bool lossSeenSinceAttach() const;
+  bool alive();
+  bool needsReattach();  // lost and not yet attached anew
+  void reattach();
+
   // Creates a new database file (dialect 1, default character set WIN1251).
   static void create(const QString &name, const QString &user, const QString &password);
   // True when the name names a server ("host:path"), not a local file.
@@ -67,6 +84,8 @@ class Database {
 
  private:
   isc_db_handle handle_ = 0;
+  unsigned lossSeen_ = 0;
+  bool lostPending_ = false;
 };
 
 class Transaction {
@@ -82,10 +101,12 @@ class Transaction {
   void commitRetaining();
   void rollback();
   bool active() const { return handle_ != 0; }
-  // Starts the transaction when it is not active.
-  void ensure() {
-    if (!active()) start();
-  }
+  // Starts the transaction when it is not active; after a lost connection,
+  // attaches anew first.
+  void ensure();
+  // Drops a transaction that died with a lost attachment and attaches anew;
+  // true when it did.
+  bool recoverLostConnection();
   isc_tr_handle *handle() { return &handle_; }
   Database &database() { return db_; }
 

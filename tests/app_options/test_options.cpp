@@ -252,3 +252,37 @@ TEST(SettingsDir, ProfileThenHomeThenTemporaryFolder) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Options, HostileTextsAreStoredExactlyOrRefusedBeforeAnythingIsWritten) {
+  form.setAccessLevel(1);
+  const QString texts[] = {QStringLiteral("О'Брайън \"ООД\""), QStringLiteral("'; drop table rgs_card; --"),
+                           QStringLiteral("100% _ \\ край")};
+  for (const QString &text : texts) {
+    SCOPED_TRACE(text.toStdString());
+    form.LoadValues();
+    form.PrHeader->setText(text);
+    form.edSob->setText(text);
+    EXPECT_TRUE(form.SaveValues());
+    EXPECT_EQ(ini(QStringLiteral("pageheader")), text);
+    EXPECT_EQ(nom(0, "S_INFO").toString(), text);
+  }
+  // No Windows-1251 form: one message naming the field; nothing written.
+  const QString kept = texts[2];
+  for (QLineEdit *box : {form.PrHeader, form.PrFooter, form.edSob}) {
+    Dialogs::clearShown();
+    form.LoadValues();
+    form.currn->setText(QStringLiteral("77"));
+    box->setText(QStringLiteral("Ωμέγα"));
+    EXPECT_FALSE(form.SaveValues());
+    ASSERT_EQ(Dialogs::shown().size(), 1);
+    EXPECT_TRUE(Dialogs::shown()[0].text.startsWith(QStringLiteral("Полето \""))) << Dialogs::shown()[0].text.toStdString();
+    EXPECT_EQ(box->text(), QStringLiteral("Ωμέγα"));
+    EXPECT_EQ(ini(QStringLiteral("pageheader")), kept);
+    EXPECT_EQ(nom(0, "S_INFO").toString(), kept);
+    EXPECT_NE(nom(1, "COUNTER").toInt(), 77);
+  }
+}
+
+}  // namespace

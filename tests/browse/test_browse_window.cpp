@@ -164,15 +164,20 @@ TEST_F(BrowseWindow, SearchOnTheRankingTabKeepsItsOrderAndRemovesTheTab) {
 
 TEST_F(BrowseWindow, FailingSearchRestoresTheList) {
   threeCards();
+  const QString filterBefore = dm->MainQuery.SQL.value(1);
+  const int rowsBefore = dm->MainQuery.recordCount();
   panel->sName->setText(QString::fromUtf8("李"));  // no Windows-1251 form
+  panel->CheckBox2->setChecked(true);
   form->sbSearchClick();
-  ASSERT_FALSE(Dialogs::shown().isEmpty());
+  ASSERT_EQ(Dialogs::shown().size(), 1);
   EXPECT_EQ(Dialogs::shown().last().caption, "Грешка");
+  EXPECT_TRUE(Dialogs::shown().last().text.contains(QStringLiteral("\"По име\""))) << Dialogs::shown().last().text.toStdString();
+  // Refused before the search began: the list is left as it was.
   EXPECT_EQ(form->tabs()->currentIndex(), 0);
   EXPECT_TRUE(dm->MainQuery.active());
   EXPECT_FALSE(dm->MainQuery.filtered());
-  EXPECT_EQ(dm->MainQuery.SQL.value(1), QString());  // left from tab 0
-  EXPECT_EQ(dm->MainQuery.recordCount(), 4);          // every person
+  EXPECT_EQ(dm->MainQuery.SQL.value(1), filterBefore);
+  EXPECT_EQ(dm->MainQuery.recordCount(), rowsBefore);
 }
 
 TEST_F(BrowseWindow, StatusMenuChangesOneCardOrAllListed) {

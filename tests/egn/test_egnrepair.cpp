@@ -153,3 +153,23 @@ TEST_F(EgnRepairTest, OnlyThePictureButtonClosesWithOk) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(EgnRepairTest, HostileTextsAreRefusedAndNothingIsStored) {
+  showOn(0);
+  const QString texts[] = {QStringLiteral("'; drop table rgs_card; --"), QStringLiteral("01010'0070"),
+                           QStringLiteral("010101007%"), QStringLiteral("01010_0070"), QStringLiteral("0101\\10070"),
+                           QStringLiteral("01010\n0070"), QStringLiteral("01010100701234567890"),
+                           QStringLiteral("０１０１０１００７０"), QStringLiteral("Ω101010070")};
+  for (const QString &text : texts) {
+    SCOPED_TRACE(text.toStdString());
+    Dialogs::clearShown();
+    type(text);
+    ASSERT_EQ(Dialogs::shown().size(), 1);
+    EXPECT_EQ(Dialogs::shown()[0].text, QStringLiteral("ЕГН-то не е 10 цифри!"));
+    EXPECT_EQ(committedEgn(QStringLiteral("Първи")), QStringLiteral("0101010070"));
+  }
+}
+
+}  // namespace

@@ -1,0 +1,440 @@
+// Two workstations on one Firebird server, and the server lost under them.
+// The tests skip when no server is named in ZV_TEST_SERVER (host:/folder),
+// as set up by scripts/fbserver.sh; CI always starts one.
+#include <gtest/gtest.h>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QDateEdit>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QThread>
+#include <QUuid>
+#include <memory>
+
+#include "CardStatus.h"
+#include "CardWindowFixture.h"
+#include "Install.h"
+#include "Points.h"
+#include "Progress.h"
+#include "Ranking.h"
+
+namespace {
+
+}  // namespace
+
+// Readable failures: texts print as UTF-8.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+QT_END_NAMESPACE
+
+namespace {
+
+const QString kHolderEgn = egnOf(1985, 3, 10, 123);
+const QString kChangedElsewhere = QStringLiteral("променен от друга работна станция");
+
+QString serverBase() { return qEnvironmentVariable("ZV_TEST_SERVER"); }
+QString dbUser() { return qEnvironmentVariable("ISC_USER", QStringLiteral("SYSDBA")); }
+QString dbPassword() { return qEnvironmentVariable("ISC_PASSWORD"); }
+
+// One workstation: its data module and its card window.
+struct Station {
+  TDataModule1 dm;
+  std::unique_ptr<TViewKart> w;
+};
+
+class TwoStations : public ::testing::Test {
+ protected:
+  QString path;
+  Station a, b;
+
+  void SetUp() override {
+    if (serverBase().isEmpty()) GTEST_SKIP() << "no Firebird server: set ZV_TEST_SERVER=host:/folder (scripts/fbserver.sh)";
+    pinNow();
+    Dialogs::setScripted(true);
+    Dialogs::clearShown();
+    zv::session() = zv::Session{QStringLiteral("Иван Петров"), QStringLiteral("1"), QStringLiteral("ivan")};
+    path = serverBase() + QStringLiteral("/rel-") + QUuid::createUuid().toString(QUuid::Id128) + QStringLiteral(".fdb");
+    zv::InstallOptions o;
+    o.database = path;
+    o.dbUser = dbUser();
+    o.dbPassword = dbPassword();
+    o.adminPassword = QStringLiteral("x");
+    zv::createRegister(o);
+    for (Station *s : {&a, &b}) {
+      s->dm.connectTo(path, dbUser(), dbPassword());
+      use(*s);
+      s->w = std::make_unique<TViewKart>();
+    }
+  }
+  void TearDown() override {
+    for (Station *s : {&a, &b}) {
+      s->w.reset();
+      try {
+        if (s->dm.Database.connected()) {
+          s->dm.Transaction.rollback();
+          s->dm.Database.disconnect();
+        }
+      } catch (const fb::Error &) {
+      }
+    }
+    DataModule1 = nullptr;
+    zv::setNow(std::nullopt);
+    Dialogs::setScripted(false);
+    if (!path.isEmpty()) {
+      fb::Database db;
+      db.databaseName = path;
+      db.userName = dbUser();
+      db.password = dbPassword();
+      try {
+        db.connect();
+        isc_drop_database(nullptr, db.handle());
+      } catch (...) {
+      }
+    }
+  }
+
+  // The windows act through the global data module: make it this station's.
+  static void use(Station &s) { DataModule1 = &s.dm; }
+
+  // Committed rows, through a connection of its own, as "a|b|c".
+  QStringList committed(const QString &sql) {
+    fb::Database db;
+    db.databaseName = path;
+    db.userName = dbUser();
+    db.password = dbPassword();
+    db.connect();
+    fb::Transaction tr(db);
+    zv::Query q(db, tr);
+    q.SQL = QStringList{sql};
+    q.open();
+    QStringList out;
+    for (int r = 0; r < q.recordCount(); ++r) {
+      QStringList cells;
+      for (int c = 0; c < q.fieldCount(); ++c) cells << zv::Field(QString(), q.value(r, c)).asString().trimmed();
+      out << cells.join(QLatin1Char('|'));
+    }
+    tr.commit();
+    return out;
+  }
+  // Everything a save can write, committed.
+  QStringList everything() {
+    QStringList out;
+    for (const char *sql : {"select * from RGS_CARD order by CARD_ID", "select * from RGS_PERSON order by PERSON_ID",
+                            "select N, COUNTER from NOM order by N",
+                            "select T_ID, TYPE_T, T_TEXT from INF_LOG order by LOG_ID"})
+      out << committed(QString::fromLatin1(sql));
+    return out;
+  }
+
+  // A new card typed into the station's window and stored.
+  static void typeNewCard(Station &s, int regNum, const QString &address, const QString &egn = kHolderEgn) {
+    use(s);
+    s.w->OpenCard(0, true, false);
+    s.w->ebRegNum->setText(QString::number(regNum));
+    s.w->FirstName->setText(QStringLiteral("Мария Иванова"));
+    s.w->PersonType->setCurrentIndex(s.w->PersonType->findText(zv::kHolder));
+    s.w->PersonEGN->setText(egn);
+    s.w->AddClick();
+    s.w->ebAdress->setText(address);
+    s.w->cbGroup->setCurrentIndex(1);
+    s.w->cbsubGroup->setCurrentIndex(0);
+    s.w->cbStatus->setCurrentIndex(1);
+    s.w->dtAdress->setDate(kToday.addYears(-10));
+  }
+  // Opens the stored card with this number in the station's window.
+  static void openStored(Station &s, int regNum) {
+    use(s);
+    s.dm.Transaction.ensure();
+    s.dm.Transaction.commitRetaining();
+    s.dm.setMainLines(QStringLiteral("and P.PERSON_TYPE = 0 "), QStringLiteral(" order by Reg_Num"));
+    for (int r = 0; r < s.dm.MainQuery.recordCount(); ++r)
+      if (s.dm.MainQuery.value(r, QStringLiteral("REG_NUM")).toInt() == regNum) s.dm.MainQuery.setRecNo(r);
+    s.w->OpenCard(1, true, false);
+  }
+  // Stores a card with one holder through station a and leaves it committed.
+  void storedCard(int regNum) {
+    typeNewCard(a, regNum, QStringLiteral("ул. Стара %1").arg(regNum), egnOf(1985, 3, 10, regNum));
+    a.w->OKClick();
+    ASSERT_EQ(Dialogs::shown().size(), 1);
+    ASSERT_EQ(Dialogs::shown()[0].text, QStringLiteral("Данните са регистрирани успешно!"));
+    a.dm.Transaction.commit();
+    Dialogs::clearShown();
+  }
+  static QString lastText() { return Dialogs::shown().isEmpty() ? QString() : Dialogs::shown().back().text; }
+};
+
+TEST_F(TwoStations, SameRegistrationNumberAtOnce) {
+  // b has stored number 5 and not yet committed; a stores 5 at that moment.
+  use(b);
+  b.dm.Transaction.ensure();
+  fb::execute(b.dm.Database, b.dm.Transaction,
+              QStringLiteral("insert into RGS_CARD (REG_NUM, REGDATE, ADRESS, GROUP1, GROUP2, ADD_USER, STATUS) "
+                             "values (5, '01.01.2020', 'Втора станция', 1, 9, 'Default', 1)"));
+  const QStringList before = everything();
+  typeNewCard(a, 5, QStringLiteral("Първа станция"));
+  QElapsedTimer t;
+  t.start();
+  a.w->OKClick();
+  EXPECT_LT(t.elapsed(), 5000) << "the save waited for the other workstation";
+  ASSERT_EQ(Dialogs::shown().size(), 1);
+  EXPECT_EQ(Dialogs::shown()[0].icon, Dialogs::Icon::Error);
+  EXPECT_EQ(everything(), before);  // nothing of a's save in any table
+  EXPECT_EQ(a.w->ebAdress->text(), QStringLiteral("Първа станция"));
+  EXPECT_EQ(a.w->RowCount(), 1);
+
+  // b commits; a's next try is told the number is taken, still nothing written.
+  b.dm.Transaction.commit();
+  Dialogs::clearShown();
+  const QStringList afterB = everything();
+  use(a);
+  a.w->OKClick();
+  EXPECT_EQ(lastText(), QStringLiteral("Регистрационният номер е невалиден или вече съществува!"));
+  EXPECT_EQ(everything(), afterB);
+  EXPECT_EQ(committed(QStringLiteral("select ADRESS from RGS_CARD where REG_NUM = 5")), QStringList{"Втора станция"});
+}
+
+TEST_F(TwoStations, SecondStoreOfTheSameCardIsRefusedUntilReopened) {
+  storedCard(7);
+  openStored(a, 7);
+  openStored(b, 7);
+  use(a);
+  a.w->ebAdress->setText(QStringLiteral("адрес от първата"));
+  a.w->OKClick();
+  EXPECT_EQ(lastText(), QStringLiteral("Данните са актуализирани успешно!"));
+  Dialogs::clearShown();
+
+  const QStringList before = everything();
+  use(b);
+  b.w->ebAdress->setText(QStringLiteral("адрес от втората"));
+  b.w->OKClick();
+  ASSERT_EQ(Dialogs::shown().size(), 1);
+  EXPECT_TRUE(lastText().contains(kChangedElsewhere)) << lastText().toStdString();
+  EXPECT_EQ(everything(), before);  // rolled back whole: no card, member or history change
+  EXPECT_EQ(b.w->ebAdress->text(), QStringLiteral("адрес от втората"));  // what the clerk typed stays
+  EXPECT_TRUE(b.w->Modified);
+
+  // Reopened, the card stores again.
+  Dialogs::clearShown();
+  openStored(b, 7);
+  EXPECT_EQ(b.w->ebAdress->text(), QStringLiteral("адрес от първата"));
+  b.w->ebAdress->setText(QStringLiteral("адрес от втората"));
+  b.w->OKClick();
+  EXPECT_EQ(lastText(), QStringLiteral("Данните са актуализирани успешно!"));
+  b.dm.Transaction.commit();
+  EXPECT_EQ(committed(QStringLiteral("select ADRESS from RGS_CARD where REG_NUM = 7")),
+            QStringList{"адрес от втората"});
+}
+
+TEST_F(TwoStations, UncommittedChangeElsewhereFailsTheSaveAtOnceWithTheServersText) {
+  storedCard(8);
+  openStored(b, 8);
+  use(a);
+  a.dm.Transaction.ensure();
+  fb::execute(a.dm.Database, a.dm.Transaction, QStringLiteral("update RGS_CARD set STATUS = 2 where REG_NUM = 8"));
+  const QStringList before = everything();
+  use(b);
+  b.w->ebAdress->setText(QStringLiteral("нов адрес"));
+  QElapsedTimer t;
+  t.start();
+  b.w->OKClick();
+  EXPECT_LT(t.elapsed(), 5000);
+  EXPECT_TRUE(lastText().contains(kChangedElsewhere)) << lastText().toStdString();
+  EXPECT_TRUE(lastText().contains(QLatin1String("conflict")) || lastText().contains(QLatin1String("deadlock")))
+      << lastText().toStdString();
+  a.dm.Transaction.rollback();
+  EXPECT_EQ(everything(), before);  // b wrote nothing
+  EXPECT_EQ(b.w->ebAdress->text(), QStringLiteral("нов адрес"));
+}
+
+TEST_F(TwoStations, StatusChangeRankingPlaceAndCardSaveOnOneCard) {
+  storedCard(9);
+  const int id = committed(QStringLiteral("select CARD_ID from RGS_CARD where REG_NUM = 9")).value(0).toInt();
+  openStored(a, 9);
+  // Station b changes the status (with its note) and records a place.
+  use(b);
+  zv::SetCardStatus(id, 3);
+  fb::execute(b.dm.Database, b.dm.Transaction,
+              QStringLiteral("update RGS_CARD set CLASSINFO = '12 място' where CARD_ID = ?"), {id});
+  b.dm.Transaction.commit();
+  const QStringList afterB = everything();
+  const QString notesAfterB = committed(QStringLiteral("select NOTES from RGS_CARD where CARD_ID = %1").arg(id)).value(0);
+  ASSERT_FALSE(notesAfterB.isEmpty());
+
+  // Station a, which loaded the card before, would put the old status back.
+  use(a);
+  a.w->ebAdress->setText(QStringLiteral("друг адрес"));
+  a.w->OKClick();
+  EXPECT_TRUE(lastText().contains(kChangedElsewhere)) << lastText().toStdString();
+  EXPECT_EQ(everything(), afterB);
+
+  // Reopened, its save keeps b's status, note and place.
+  Dialogs::clearShown();
+  openStored(a, 9);
+  a.w->ebAdress->setText(QStringLiteral("друг адрес"));
+  a.w->OKClick();
+  EXPECT_EQ(lastText(), QStringLiteral("Данните са актуализирани успешно!"));
+  a.dm.Transaction.commit();
+  EXPECT_EQ(committed(QStringLiteral("select STATUS, CLASSINFO, ADRESS from RGS_CARD where CARD_ID = %1").arg(id)),
+            QStringList{"3|12 място|друг адрес"});
+  EXPECT_TRUE(committed(QStringLiteral("select NOTES from RGS_CARD where CARD_ID = %1").arg(id)).value(0).startsWith(
+      notesAfterB.trimmed()));
+
+  // A status change while a's save holds the card fails at once, whole.
+  Dialogs::clearShown();
+  openStored(a, 9);
+  a.w->ebAdress->setText(QStringLiteral("трети адрес"));
+  use(a);
+  a.dm.Transaction.ensure();
+  fb::execute(a.dm.Database, a.dm.Transaction,
+              QStringLiteral("update RGS_CARD set CARD_ID = CARD_ID where CARD_ID = ?"), {id});
+  use(b);
+  const QStringList held = everything();
+  EXPECT_THROW(zv::SetCardStatus(id, 1), fb::Error);
+  b.dm.Transaction.rollback();
+  a.dm.Transaction.rollback();
+  EXPECT_EQ(everything(), held);
+}
+
+// ---------------------------------------------------------------- lost server
+
+bool portAnswers() {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  if (fd < 0) return false;
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_port = htons(3050);
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  const bool ok = ::connect(fd, reinterpret_cast<const sockaddr *>(&addr), sizeof addr) == 0;
+  ::close(fd);
+  return ok;
+}
+
+// Kills the server process; its guard starts a new one. Whatever happens,
+// the server answers again when this ends.
+class ServerOutage {
+ public:
+  ServerOutage() {
+    QProcess p;
+    p.start(QStringLiteral("pgrep"), {QStringLiteral("-u"), QStringLiteral("firebird"), QStringLiteral("-x"),
+                                     QStringLiteral("firebird")});
+    p.waitForFinished(5000);
+    const QList<QByteArray> pids = p.readAllStandardOutput().trimmed().split('\n');
+    for (const QByteArray &pid : pids)
+      if (const int n = pid.toInt(); n > 0) killed_ = ::kill(n, SIGKILL) == 0 || killed_;
+  }
+  explicit ServerOutage(QString probe) : ServerOutage() { probe_ = std::move(probe); }
+  ~ServerOutage() { waitForServer(); }
+  bool killed() const { return killed_; }
+  // Until the port answers and the server takes an attachment again.
+  void waitForServer() const {
+    QElapsedTimer t;
+    t.start();
+    while (!ready() && t.elapsed() < 20000) QThread::msleep(200);
+    if (!portAnswers())
+      QProcess::execute(QStringLiteral("bash"), {QStringLiteral(ZV_SOURCE_DIR "/scripts/fbserver.sh"), QStringLiteral("start")});
+    t.restart();
+    while (!ready() && t.elapsed() < 20000) QThread::msleep(200);
+  }
+
+ private:
+  bool killed_ = false;
+  QString probe_;
+  bool ready() const {
+    if (!portAnswers()) return false;
+    if (probe_.isEmpty()) return true;
+    fb::Database db;
+    db.databaseName = probe_;
+    db.userName = dbUser();
+    db.password = dbPassword();
+    try {
+      db.connect();
+      db.disconnect();
+      return true;
+    } catch (const fb::Error &) {
+      return false;
+    }
+  }
+};
+
+TEST_F(TwoStations, ServerLostDuringACardSave) {
+  storedCard(11);
+  openStored(a, 11);
+  use(a);
+  a.w->ebAdress->setText(QStringLiteral("адрес при срив"));
+  const QStringList before = everything();
+  {
+    ServerOutage outage(path);
+    ASSERT_TRUE(outage.killed()) << "could not stop the server (needs root)";
+    QElapsedTimer t;
+    t.start();
+    a.w->OKClick();
+    EXPECT_LT(t.elapsed(), 15000);
+    ASSERT_EQ(Dialogs::shown().size(), 1);
+    EXPECT_TRUE(lastText().startsWith(fb::ConnectionLost::kMessage)) << lastText().toStdString();
+    EXPECT_EQ(a.w->ebAdress->text(), QStringLiteral("адрес при срив"));
+  }
+  EXPECT_EQ(everything(), before);  // nothing partial when the server is back
+  // The next command attaches anew; the clerk stores the card again.
+  Dialogs::clearShown();
+  a.w->OKClick();
+  EXPECT_EQ(lastText(), QStringLiteral("Данните са актуализирани успешно!"));
+  a.dm.Transaction.commit();
+  EXPECT_EQ(committed(QStringLiteral("select ADRESS from RGS_CARD where REG_NUM = 11")), QStringList{"адрес при срив"});
+}
+
+TEST_F(TwoStations, ServerLostUnderTheListAndTheStatusChange) {
+  storedCard(12);
+  const int id = committed(QStringLiteral("select CARD_ID from RGS_CARD where REG_NUM = 12")).value(0).toInt();
+  use(b);
+  b.dm.setMainLines(QString(), QString());
+  {
+    ServerOutage outage(path);
+    ASSERT_TRUE(outage.killed());
+    try {
+      b.dm.setMainLines(QStringLiteral("and P.PERSON_TYPE = 0 "), QString());
+      FAIL() << "the list opened without a server";
+    } catch (const fb::ConnectionLost &e) {
+      EXPECT_TRUE(e.text().startsWith(fb::ConnectionLost::kMessage));
+    }
+  }
+  // Back: the list, then a status change, work on a new attachment.
+  b.dm.setMainLines(QStringLiteral("and P.PERSON_TYPE = 0 "), QString());
+  EXPECT_EQ(b.dm.MainQuery.recordCount(), 1);
+  zv::SetCardStatus(id, 2);
+  b.dm.Transaction.commit();
+  EXPECT_EQ(committed(QStringLiteral("select STATUS from RGS_CARD where CARD_ID = %1").arg(id)), QStringList{"2"});
+}
+
+TEST_F(TwoStations, ServerLostUnderTheRanking) {
+  storedCard(13);
+  storedCard(14);
+  use(b);
+  zv::RecordingProgress progress;
+  const auto rank = [this] {
+    b.dm.setMainLines(zv::kRankingFilter, zv::RankingOrderOf(zv::LoadCriteria(b.dm).entries));
+  };
+  rank();
+  ASSERT_EQ(b.dm.MainQuery.recordCount(), 2);
+  const QStringList before = everything();
+  {
+    ServerOutage outage(path);
+    ASSERT_TRUE(outage.killed());
+    EXPECT_THROW(zv::WriteRankingPlaces(progress), fb::ConnectionLost);
+    EXPECT_THROW(zv::RefreshAllPoints(progress), fb::ConnectionLost);
+  }
+  EXPECT_EQ(everything(), before);  // no place written in part
+  // Back: the points, the ranking and its places work on a new attachment.
+  zv::RefreshAllPoints(progress);
+  rank();
+  EXPECT_EQ(zv::WriteRankingPlaces(progress), 2);
+  b.dm.Transaction.commit();
+  const QStringList places = committed(QStringLiteral("select CLASSINFO from RGS_CARD order by CARD_ID"));
+  ASSERT_EQ(places.size(), 2);
+  for (const QString &p : places) EXPECT_TRUE(p.contains(QStringLiteral("място"))) << p.toStdString();
+}
+
+}  // namespace
