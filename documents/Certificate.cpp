@@ -62,10 +62,12 @@ class CertificatePainter {
   double width(const QString &s, const QFont &f) const { return QFontMetricsF(f, &dev_).horizontalAdvance(s) / ux_; }
   double lineHeight() const { return QFontMetricsF(font_, &dev_).lineSpacing() / uy_; }
 
+  // Text whose top is at `top` millimetres when set in the report's size;
+  // a smaller size keeps the same base line.
   void text(double x, double top, const QString &s, const QFont &f) {
     if (s.isEmpty()) return;
     p_.setFont(f);
-    p_.drawText(QPointF(x * ux_, top * uy_ + QFontMetricsF(f, &dev_).ascent()), s);
+    p_.drawText(QPointF(x * ux_, top * uy_ + QFontMetricsF(font_, &dev_).ascent()), s);
   }
   void rule(double x, double y, double w) {
     QPen pen(Qt::black);

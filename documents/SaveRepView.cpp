@@ -140,6 +140,14 @@ void TSaveRepViewSettings::Erase(TSaveRepView *view) {
 // stays listed for as long as the window is open).
 void TSaveRepViewSettings::write(const TSaveRepView &view) {
   if (iniFile_.isEmpty()) return;
+  // A text with no Windows-1251 form would stop the writing half-way and
+  // leave a broken section behind: such a view is kept in memory only.
+  QStringList texts{view.User, view.ViewName, view.Section};
+  for (const ViewColumn &c : view.Columns) texts << c.first;
+  for (const ViewColumn &c : view.DetailColumns) texts << c.first;
+  for (const QString &t : texts)
+    for (const QChar ch : t)
+      if (Cp1251Code(ch.unicode()) < 0) return;
   IniFile ini(iniFile_);
   const QString &s = view.Section;
   ini.writeString(s, QStringLiteral("GridColCount"), QString::number(view.Columns.size()));
