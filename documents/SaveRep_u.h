@@ -103,7 +103,7 @@ class TfrmSaveRep : public QDialog {
   void cbSavedViewsChange(int index);
   void TypeChange();
 
- protected:
+  // Closes the window unless a file is being written.
   void reject() override;
 
  private:

@@ -12,6 +12,14 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+// Texts in failure messages as text, not as code units.
+inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QStringList &l, std::ostream *os) {
+  *os << '{';
+  for (const QString &s : l) *os << '"' << s.toStdString() << "\", ";
+  *os << '}';
+}
+
 namespace readers {
 
 struct Run {
