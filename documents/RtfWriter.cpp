@@ -11,10 +11,12 @@
 namespace zv {
 namespace {
 
-// A4, 2 cm margins; widths in twips.
-constexpr int kPaperShort = 11906, kPaperLong = 16838, kMargin = 1134;
-constexpr int kDefaultPt = 12;
-constexpr int kCellGap = 108;  // half the space between the texts of two cells
+// A4, 1 cm margins; widths in twips.
+constexpr int kPaperShort = 11906, kPaperLong = 16838, kMargin = 567;
+// The size of the text when none is chosen: small enough for a list of
+// many columns to keep its words whole across a landscape page.
+constexpr int kDefaultPt = 9;
+constexpr int kCellGap = 40;  // half the space between the texts of two cells, 0.7 mm
 
 void appendNumber(QByteArray &out, long long n) { out.append(QByteArray::number(n)); }
 
@@ -47,46 +49,93 @@ void appendText(QByteArray &out, const QString &text) {
   }
 }
 
-// How much room a column's texts ask for: the longest text (trailing blanks
-// do not show) and the longest word, in characters.
+// The width of a character in thousandths of an em, near enough for the
+// document's serif font: what keeps a date or a personal number from being
+// broken over two lines inside its cell.
+int advance(char16_t c) {
+  if (c >= u'0' && c <= u'9') return 500;
+  if (c == u' ' || c == u'.' || c == u',' || c == u':' || c == u';' || c == u'\'' || c == u'!' || c == u'|')
+    return 260;
+  if (c == u'-' || c == u'(' || c == u')' || c == u'/' || c == u'"') return 340;
+  if (c == u'ш' || c == u'щ' || c == u'ж' || c == u'м' || c == u'ю' || c == u'ы' || c == u'ф' || c == u'm' ||
+      c == u'w' || c == u'№')
+    return 740;
+  if (QChar::isUpper(c)) return c == u'Ш' || c == u'Щ' || c == u'Ж' || c == u'Ю' || c == u'M' || c == u'W' ? 950 : 730;
+  return 500;
+}
+
+// How much room a column's texts ask for, in thousandths of an em: the
+// longest text (trailing blanks do not show) and the longest word, of the
+// values and of the caption apart.
 struct Extent {
   int text = 0;
-  int word = 0;
-  void measure(const QString &s) {
-    int last = 0, run = 0;
-    for (qsizetype i = 0; i < s.size(); ++i) {
-      if (s[i] == QLatin1Char(' ')) {
+  int word = 0;         // of the values
+  int captionWord = 0;  // of the caption
+  static void measure(const QString &s, int &text, int &word) {
+    int upTo = 0, run = 0, width = 0;
+    for (const QChar ch : s) {
+      const int w = advance(ch.unicode());
+      width += w;
+      if (ch == QLatin1Char(' ')) {
         run = 0;
       } else {
-        last = static_cast<int>(i) + 1;
-        word = std::max(word, ++run);
+        upTo = width;
+        word = std::max(word, run += w);
       }
     }
-    text = std::max(text, last);
+    text = std::max(text, upTo);
   }
+  void value(const QString &s) { measure(s, text, word); }
+  void caption(const QString &s) { measure(s, text, captionWord); }
 };
 
-// Column widths fitted to the contents; when the table would be wider than
-// the text area the columns give up room down to their longest word.
+// Column widths fitted to the contents. When the table would be wider than
+// the text area the columns give up room: first down to their longest word,
+// then the captions' long words break before the values' do, and at last
+// the widest columns narrow, so that the table stays on the page.
 std::vector<int> fitWidths(const std::vector<Extent> &ext, int pt, int textWidth) {
-  const int perChar = pt * 12;  // a letter of these texts, about 0.6 em at most
-  const int pad = 2 * kCellGap + 120;
-  std::vector<int> natural, least;
-  long long sumNatural = 0, sumLeast = 0;
+  const int pad = 2 * kCellGap + 20;
+  const auto width = [&](int em) { return std::max(em, 500) * pt * 20 / 1000 + pad; };
+  std::vector<int> natural, whole, least;
+  long long sumNatural = 0, sumWhole = 0, sumLeast = 0;
   for (const Extent &e : ext) {
-    const int n = std::max(e.text, 2) * perChar + pad;
-    const int l = std::min(n, std::max(e.word, 3) * perChar + pad);
-    natural.push_back(n);
-    least.push_back(l);
-    sumNatural += n;
-    sumLeast += l;
+    natural.push_back(width(e.text));
+    whole.push_back(std::min(natural.back(), width(std::max(e.word, e.captionWord))));
+    least.push_back(std::min(natural.back(), width(std::max(e.word, std::min(e.captionWord, 2000)))));
+    sumNatural += natural.back();
+    sumWhole += whole.back();
+    sumLeast += least.back();
   }
+  // Each column gets its floor and a share of the room left, in proportion
+  // to what it lacks of its natural width.
+  const auto spread = [&](const std::vector<int> &floor, long long sumFloor) {
+    const double share = static_cast<double>(textWidth - sumFloor) / static_cast<double>(sumNatural - sumFloor);
+    std::vector<int> out;
+    for (size_t i = 0; i < ext.size(); ++i) out.push_back(floor[i] + static_cast<int>((natural[i] - floor[i]) * share));
+    return out;
+  };
   if (sumNatural <= textWidth) return natural;
-  if (sumLeast >= textWidth) return least;
-  const double share = static_cast<double>(textWidth - sumLeast) / static_cast<double>(sumNatural - sumLeast);
+  if (sumWhole <= textWidth) return spread(whole, sumWhole);
+  if (sumLeast <= textWidth) return spread(least, sumLeast);
+  // Still too wide: the widest columns (long words of running text) give up
+  // room first, down to one width for all of them, so that short numbers
+  // and dates keep their lines whole as long as any room is left.
+  const int floor = width(500);
+  long long low = floor, high = *std::max_element(least.begin(), least.end());
+  const auto total = [&](long long cap) {
+    long long sum = 0;
+    for (const int l : least) sum += std::max<long long>(floor, std::min<long long>(l, cap));
+    return sum;
+  };
+  while (low < high) {
+    const long long mid = (low + high + 1) / 2;
+    if (total(mid) <= textWidth)
+      low = mid;
+    else
+      high = mid - 1;
+  }
   std::vector<int> out;
-  for (size_t i = 0; i < ext.size(); ++i)
-    out.push_back(least[i] + static_cast<int>((natural[i] - least[i]) * share));
+  for (const int l : least) out.push_back(static_cast<int>(std::max<long long>(floor, std::min<long long>(l, low))));
   return out;
 }
 
@@ -106,11 +155,11 @@ class RtfWriter : public ExportWriter {
 
     // First pass: the room each column needs.
     std::vector<Extent> ext(static_cast<size_t>(columns.size()));
-    for (qsizetype c = 0; c < columns.size(); ++c) ext[static_cast<size_t>(c)].measure(columns[c].caption);
+    for (qsizetype c = 0; c < columns.size(); ++c) ext[static_cast<size_t>(c)].caption(columns[c].caption);
     QStringList cells;
     for (int r = 0; r < n; ++r) {
       rows.cells(r, cells);
-      for (qsizetype c = 0; c < columns.size() && c < cells.size(); ++c) ext[static_cast<size_t>(c)].measure(cells[c]);
+      for (qsizetype c = 0; c < columns.size() && c < cells.size(); ++c) ext[static_cast<size_t>(c)].value(cells[c]);
       if (progress) progress(r + 1, steps);
     }
 
@@ -127,7 +176,7 @@ class RtfWriter : public ExportWriter {
     appendNumber(buf, paperW);
     buf.append("\\paperh");
     appendNumber(buf, paperH);
-    buf.append("\\margl1134\\margr1134\\margt1134\\margb1134");
+    buf.append("\\margl567\\margr567\\margt567\\margb567");
     if (layout.landscape) buf.append("\\landscape");
     buf.append("\n\\sectd");
     if (layout.landscape) buf.append("\\lndscpsxn");
@@ -151,7 +200,7 @@ class RtfWriter : public ExportWriter {
     // row repeats on every page; the first value row has a definition of its
     // own, which the rows after it keep (row properties last until the next
     // definition), so a long list is not written with one per row.
-    QByteArray rowDef = "\\trowd\\trqc\\trgaph108\\trleft0";
+    QByteArray rowDef = "\\trowd\\trqc\\trgaph40\\trleft0";
     long long x = 0;
     QByteArray cellDefs;
     for (const int w : widths) {
