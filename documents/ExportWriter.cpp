@@ -112,14 +112,18 @@ class TextWriter : public ExportWriter {
  private:
   bool line(const QString &text, QByteArray &buf) {
     const Cp1251Table &t = cp1251();
+    const qsizetype at = buf.size();
+    buf.resize(at + text.size() + 2);
+    char *out = buf.data() + at;
     for (const QChar ch : text) {
       const int b = t.code[ch.unicode()];
       if (b < 0)
         return fail(QStringLiteral("Текстът „%1“ съдържа знак, който няма място в кодовата таблица Windows-1251.")
                         .arg(text.left(80)));
-      buf.append(static_cast<char>(b));
+      *out++ = static_cast<char>(b);
     }
-    buf.append("\r\n", 2);
+    *out++ = '\r';
+    *out = '\n';
     return true;
   }
   bool flush(QByteArray &buf, QIODevice &out) {

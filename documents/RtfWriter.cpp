@@ -4,6 +4,7 @@
 // captions and whose further rows hold the values (columns of
 // floating-point fields aligned right), then the centred footer.
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "ExportFormats.h"
@@ -24,29 +25,37 @@ void appendNumber(QByteArray &out, long long n) { out.append(QByteArray::number(
 // the code page as a \uN escape, the special characters escaped.
 void appendText(QByteArray &out, const QString &text) {
   static const char hex[] = "0123456789abcdef";
+  // At most 9 bytes a character ("\u-32768?"); the rest is given back.
+  const qsizetype start = out.size();
+  out.resize(start + text.size() * 9);
+  char *p = out.data() + start;
   for (const QChar ch : text) {
     const char16_t c = ch.unicode();
     if (c == u'\\' || c == u'{' || c == u'}') {
-      out.append('\\');
-      out.append(static_cast<char>(c));
+      *p++ = '\\';
+      *p++ = static_cast<char>(c);
     } else if (c == u'\t') {
-      out.append("\\tab ");
+      std::memcpy(p, "\\tab ", 5);
+      p += 5;
     } else if (c == u'\n') {
-      out.append("\\line ");
+      std::memcpy(p, "\\line ", 6);
+      p += 6;
     } else if (c < 0x20) {
       // other control characters have no place in a document
     } else if (c < 0x80) {
-      out.append(static_cast<char>(c));
+      *p++ = static_cast<char>(c);
     } else if (const int b = Cp1251Code(c); b >= 0) {
-      out.append("\\'");
-      out.append(hex[b >> 4]);
-      out.append(hex[b & 15]);
+      *p++ = '\\';
+      *p++ = '\'';
+      *p++ = hex[b >> 4];
+      *p++ = hex[b & 15];
     } else {
-      out.append("\\u");
-      appendNumber(out, static_cast<std::int16_t>(c));
-      out.append('?');
+      const QByteArray n = "\\u" + QByteArray::number(static_cast<std::int16_t>(c)) + '?';
+      std::memcpy(p, n.constData(), static_cast<size_t>(n.size()));
+      p += n.size();
     }
   }
+  out.resize(p - out.constData());
 }
 
 // The width of a character in thousandths of an em, near enough for the

@@ -94,6 +94,18 @@ class Sink {
     if (buf_.size() >= (1 << 20)) flush();
   }
   void record(quint16 type, const Bytes &data) { record(type, data.b); }
+  // A text cell: the most frequent record, written without building it.
+  void labelSst(int row, int col, int xf, quint32 text) {
+    pos += 14;
+    if (!out_) return;
+    const unsigned char r[14] = {0xFD, 0x00, 10, 0, static_cast<unsigned char>(row), static_cast<unsigned char>(row >> 8),
+                                 static_cast<unsigned char>(col), static_cast<unsigned char>(col >> 8),
+                                 static_cast<unsigned char>(xf), static_cast<unsigned char>(xf >> 8),
+                                 static_cast<unsigned char>(text), static_cast<unsigned char>(text >> 8),
+                                 static_cast<unsigned char>(text >> 16), static_cast<unsigned char>(text >> 24)};
+    buf_.append(reinterpret_cast<const char *>(r), 14);
+    if (buf_.size() >= (1 << 20)) flush();
+  }
   bool flush() {
     if (out_ && !buf_.isEmpty()) {
       ok_ = ok_ && gsf_output_write(out_, static_cast<size_t>(buf_.size()),
@@ -403,6 +415,7 @@ void XlsWriter::writeSst(Sink &s) {
   Bytes ext;
   ext.u16(static_cast<int>(bucket));
   Bytes cur;
+  cur.b.reserve(kMaxRecord + 16);
   cur.u32(uses_).u32(unique);
   quint16 type = rSST;
   const auto nextRecord = [&] {
@@ -431,10 +444,13 @@ void XlsWriter::writeSst(Sink &s) {
         continue;
       }
       const qsizetype take = std::min(room, str.size() - done);
-      if (wide) {
-        for (qsizetype k = done; k < done + take; ++k) cur.u16(str[k].unicode());
-      } else {
-        for (qsizetype k = done; k < done + take; ++k) cur.u8(str[k].unicode());
+      const qsizetype at = cur.b.size();
+      cur.b.resize(at + take * unit);
+      char *p = cur.b.data() + at;
+      for (qsizetype k = done; k < done + take; ++k) {
+        const char16_t c = str[k].unicode();
+        *p++ = static_cast<char>(c & 0xFF);
+        if (wide) *p++ = static_cast<char>(c >> 8);
       }
       done += take;
       if (done < str.size()) {
@@ -501,8 +517,7 @@ void XlsWriter::writeSheet(Sink &s, const SheetPart &p) {
       const quint32 *cell = cells_.data() + static_cast<size_t>(p.firstRow + r) * static_cast<size_t>(ncols_);
       for (int c = 0; c < ncols_; ++c)
         if (cell[c] != kEmpty)
-          s.record(rLABELSST,
-                   Bytes().u16(row).u16(c).u16(right_[static_cast<size_t>(c)] ? xfRight : xfLeft).u32(cell[c]));
+          s.labelSst(row, c, right_[static_cast<size_t>(c)] ? xfRight : xfLeft, cell[c]);
     }
   }
   if (p.footer) {

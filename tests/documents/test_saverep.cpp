@@ -158,6 +158,9 @@ TEST_F(SaveRepTest, TextFileHoldsTheChosenColumnsInTheirOrder) {
     Dialogs::queueAnswer(path);
     w->Save_SB->click();
     EXPECT_FALSE(w->isVisible());  // closed after the message
+    // the gauge went one step per row
+    EXPECT_EQ(w->FillProgress->maximum(), 3);
+    EXPECT_EQ(w->FillProgress->value(), 3);
   });
   ASSERT_EQ(Dialogs::shown().size(), 2);
   EXPECT_EQ(Dialogs::shown()[0].kind, QStringLiteral("saveFile"));
