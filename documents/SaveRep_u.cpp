@@ -252,6 +252,9 @@ TfrmSaveRep::TfrmSaveRep(QWidget *parent) : QDialog(parent) {
     if (row >= 0 && row < entries_.size()) entries_[row].ticked = item->checkState() == Qt::Checked;
   });
   TypeChange();
+  // The options panel keeps the width of its widest set, so nothing moves
+  // when the type changes.
+  kind->setMinimumWidth(kind->sizeHint().width());
 }
 
 void TfrmSaveRep::setup(const QList<zv::ColumnEntry> &entries, const zv::GridNames &names, TDataModule1 *rows,
