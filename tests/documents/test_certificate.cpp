@@ -56,6 +56,8 @@ TEST_F(CertificateTest, PrintedTextHoldsTheFixedLinesAndTheCutValues) {
   const QString pdf = profile.filePath(QStringLiteral("c.pdf"));
   ASSERT_TRUE(WriteCertificatePdf(pdf, CertificateRows(*dm), CertificateHeading(*dm), today()));
   const QString t = flat(pdf);
+  // Letter, portrait
+  EXPECT_TRUE(QString::fromUtf8(readers::run(QStringLiteral("pdfinfo"), {pdf}).out).contains(QStringLiteral("612 x 792")));
   EXPECT_TRUE(t.contains(QStringLiteral("ОБЩИНА ДОЛИНЕЦ"))) << t.toStdString();  // NOM row 0
   EXPECT_TRUE(t.contains(QStringLiteral("СЛУЖЕБНА БЕЛЕЖКА")));
   qsizetype at = 0;

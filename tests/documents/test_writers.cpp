@@ -382,16 +382,28 @@ TEST(WordExport, OfficeSuiteReadsTitleTableAndFooter) {
   EXPECT_NEAR(word.captured(2).toDouble() - word.captured(1).toDouble(), 16 * 1.15, 3.0);
 }
 
-TEST(ExcelExport, OfficeSuiteOpensTheWorkbook) {
+TEST(ExcelExport, OfficeSuiteOpensTheWorkbookInTheOrientationChosen) {
   QTemporaryDir dir;
   ExportLayout layout;
   layout.title = QStringLiteral("Заглавие");
   const QString xls =
       write(ExportType::Excel, dir.filePath(QStringLiteral("book.xls")), captions(kCaptions), kRows, layout);
+  layout.landscape = false;
+  const QString tall =
+      write(ExportType::Excel, dir.filePath(QStringLiteral("tall.xls")), captions(kCaptions), kRows, layout);
   const QString out = dir.filePath(QStringLiteral("out"));
   QDir().mkpath(out);
   ASSERT_TRUE(readers::officeConvert({xls}, QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76"), out));
   const QString csv = QString::fromUtf8(readers::fileBytes(out + QStringLiteral("/book.csv")));
   EXPECT_TRUE(csv.startsWith(QStringLiteral("Заглавие,,\n,,\n  №,Име,Доход\n1,Иван Петров,\"2,5\"\n")))
       << csv.toStdString();
+  ASSERT_TRUE(readers::officeConvert({xls, tall}, QStringLiteral("pdf"), out));
+  const auto wide = [](const QString &pdf) {
+    const QString info = QString::fromUtf8(readers::run(QStringLiteral("pdfinfo"), {pdf}).out);
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+)")).match(info);
+    return m.captured(1).toDouble() > m.captured(2).toDouble();
+  };
+  EXPECT_TRUE(wide(out + QStringLiteral("/book.pdf")));
+  EXPECT_FALSE(wide(out + QStringLiteral("/tall.pdf")));
 }
