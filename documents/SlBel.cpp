@@ -22,7 +22,14 @@ class ListRestore {
  public:
   ListRestore(QTableView *grid, TDataModule1 &dm, int regNum)
       : grid_(grid), dm_(dm), regNum_(regNum), filter_(dm.MainQuery.SQL.value(1)) {}
+  // After a command that ended normally: an error here is the clerk's to see.
+  void now() {
+    done_ = true;
+    grid_->setUpdatesEnabled(true);
+    restore();
+  }
   ~ListRestore() {
+    if (done_) return;
     try {
       restore();
     } catch (...) {
@@ -34,6 +41,7 @@ class ListRestore {
   ListRestore &operator=(const ListRestore &) = delete;
 
  private:
+  bool done_ = false;
   void restore() {
     zv::Query &q = dm_.MainQuery;
     q.close();
@@ -86,9 +94,12 @@ void PrintCertificate(QTableView *grid) {
   QPrinter &printer = SystemPrinter();
   QPrintDialog dialog(&printer, grid->window());
   dialog.setObjectName(QStringLiteral("PrintDialog"));
-  if (dialog.exec() != QDialog::Accepted) return;
-  const QString heading = zv::CertificateHeading(dm);
-  zv::SetCertificatePageLayout(printer);
-  if (zv::PaintCertificates(printer, zv::CertificateRows(dm), heading, zv::today()) < 0)
-    throw fb::Error(QStringLiteral("Служебната бележка не може да бъде отпечатана: принтерът не приема печат."));
+  if (dialog.exec() == QDialog::Accepted) {
+    const QString heading = zv::CertificateHeading(dm);
+    zv::SetCertificatePageLayout(printer);
+    if (zv::PaintCertificates(printer, zv::CertificateRows(dm), heading, zv::today()) < 0)
+      throw fb::Error(QStringLiteral("Служебната бележка не може да бъде отпечатана: принтерът не приема печат."));
+  }
+  // 5. Back on the filter and the card.
+  restore.now();
 }
