@@ -246,6 +246,11 @@ TEST_F(SaveRepTest, RefusalsAndCancelledDialogs) {
     w->Save_SB->click();
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(Dialogs::shown().last().icon, Dialogs::Icon::Error);
+    w->MSExcel_RB->setChecked(true);
+    Dialogs::queueAnswer(profile.filePath(QStringLiteral("no/such/dir/x.xls")));
+    w->Save_SB->click();
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(Dialogs::lastText().startsWith(QStringLiteral("Грешка при запис на файл!\n"))) << Dialogs::lastText().toStdString();
     // the Excel type's dialog cancelled: the window closes
     w->MSExcel_RB->setChecked(true);
     Dialogs::queueAnswer(QVariant());
