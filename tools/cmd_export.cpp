@@ -1,7 +1,8 @@
 // zv-admin export: the register list as the main window shows it after the
-// start of work (all cards, holders in registration-number order), written as
-// a text file, a Word document or an Excel workbook through the export's own
-// writers, with the columns the export window offers for that list.
+// start of work (all cards, holders in registration-number order), or after a
+// search with the criteria of zv-admin search, written as a text file, a Word
+// document or an Excel workbook through the export's own writers, with the
+// columns the export window offers for that list.
 #include <QFile>
 
 #include "Commands.h"
@@ -9,23 +10,31 @@
 #include "ExportColumns.h"
 #include "ExportWriter.h"
 #include "Options.h"
+#include "SearchArgs.h"
 #include "ZvDate.h"
 
 namespace {
 int usage(QTextStream &err, const QString &why) {
   if (!why.isEmpty()) err << "zv-admin export: " << why << "\n";
   err << "usage: zv-admin export --database PATH --type txt|doc|xls --out FILE [--title TEXT] [--footer TEXT]\n"
-         "         [--delimiter D] [--columns CAPTIONS] [--portrait|--landscape] [--font-size N] [CRITERIA...]\n";
+         "         [--delimiter D] [--columns CAPTIONS] [--portrait|--landscape] [--font-size N] [CRITERIA...]\n"
+         "       CRITERIA: "
+      << kSearchArgsUsage << "\n";
   return 2;
 }
 }  // namespace
 
 int cmdExport(const QStringList &args, QTextStream &out, QTextStream &err) {
   Q_UNUSED(out);
+  // The search's criteria, as zv-admin search takes them.
+  SearchArgs search;
+  QStringList options;
+  QString why;
+  if (!ParseSearchArgs(args, search, &options, &why)) return usage(err, why);
   // The two layout flags take no value; the last one given counts.
   QStringList rest;
   bool landscape = true;
-  for (const QString &a : args) {
+  for (const QString &a : options) {
     if (a == QLatin1String("--portrait"))
       landscape = false;
     else if (a == QLatin1String("--landscape"))
@@ -38,8 +47,7 @@ int cmdExport(const QStringList &args, QTextStream &out, QTextStream &err) {
                           QStringLiteral("title"), QStringLiteral("footer"), QStringLiteral("delimiter"),
                           QStringLiteral("columns"), QStringLiteral("font-size")});
   if (!o.error.isEmpty()) return usage(err, o.error);
-  if (!o.positional.isEmpty())
-    return usage(err, QStringLiteral("search criteria are not available in this build: %1").arg(o.positional.join(' ')));
+  if (!o.positional.isEmpty()) return usage(err, QStringLiteral("unexpected argument %1").arg(o.positional.first()));
   if (!o.has(QStringLiteral("database")) || !o.has(QStringLiteral("type")) || !o.has(QStringLiteral("out")))
     return usage(err, QString());
   const QString type = o.get(QStringLiteral("type"));
@@ -70,8 +78,18 @@ int cmdExport(const QStringList &args, QTextStream &out, QTextStream &err) {
 
   TDataModule1 dm;
   dm.connectTo(o.get(QStringLiteral("database")), envUser(), envPassword());
-  // The list after the start of work.
-  dm.setMainLines(QStringLiteral("and P.PERSON_TYPE = 0 "), QStringLiteral(" order by Reg_Num"));
+  // The list after the start of work, or the search's result over it; a
+  // search that takes no criterion lists all cards, as the window does.
+  if (search.given.isEmpty()) {
+    dm.setMainLines(QStringLiteral("and P.PERSON_TYPE = 0 "), QStringLiteral(" order by Reg_Num"));
+  } else {
+    PickSearchLists(search);
+    const zv::SearchFilter filter = zv::BuildSearchFilter(search.criteria);
+    if (filter.applied > 0)
+      dm.setMainLines(filter.filter, QStringLiteral(" order by Reg_Num"));
+    else
+      dm.setMainLines(QStringLiteral("and person_type=0"), QStringLiteral("order by REG_NUM"));
+  }
 
   QList<zv::ColumnEntry> entries = zv::MainListEntries(dm);
   if (o.has(QStringLiteral("columns"))) {

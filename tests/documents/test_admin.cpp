@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QJsonArray>
 #include <QRegularExpression>
+#include <QStringDecoder>
 #include <QStringEncoder>
 
 #include "AddCard.h"
@@ -75,6 +76,45 @@ TEST_F(AdminTest, TextExportHasTheGridsColumnsAndTexts) {
                                      QStringLiteral("--delimiter"), QString()});
   ASSERT_EQ(c.status, 0) << c.err.toStdString();
   EXPECT_EQ(readers::fileBytes(file), cp1251(QStringLiteral("Рег.номер  №ЕГН\r\n710101010007\r\n1220101010007\r\n")));
+}
+
+TEST_F(AdminTest, SearchCriteriaNarrowTheList) {
+  const QString file = out(QStringLiteral("found.txt"));
+  struct Case {
+    QStringList criteria;
+    QString expected;  // the rows' numbers and names
+  };
+  const QList<Case> cases = {
+      {{QStringLiteral("--regnum"), QStringLiteral("12")}, QStringLiteral("12Иван Петров")},
+      // a name search lists every member whose name matches, holder or not
+      {{QStringLiteral("--name"), QStringLiteral("Дете")}, QStringLiteral("7Дете")},
+      {{QStringLiteral("--regdate"), QStringLiteral("01.01.2003"), QStringLiteral("31.12.2003"),
+        QStringLiteral("--group"), QStringLiteral("1 - Живеещи в негодни за обитаване помещения")},
+       QStringLiteral("7Мария Стоянова|12Иван Петров")},
+      {{QStringLiteral("--regdate"), QStringLiteral("01.01.2010"), QStringLiteral("31.12.2010")}, QString()},
+  };
+  for (const Case &c : cases) {
+    const readers::Run r = exportList(QStringLiteral("txt"), file,
+                                      QStringList{QStringLiteral("--columns"), QStringLiteral("Рег.номер,Име"),
+                                                  QStringLiteral("--delimiter"), QString()} +
+                                          c.criteria);
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    QStringDecoder dec("windows-1251");
+    const QString text = dec.decode(readers::fileBytes(file));
+    QStringList lines = text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_EQ(lines.takeFirst(), QStringLiteral("Рег.номерИме"));
+    for (QString &l : lines) l = l.trimmed();
+    EXPECT_EQ(lines.join(QLatin1Char('|')), c.expected) << c.criteria.join(' ').toStdString();
+  }
+  EXPECT_EQ(exportList(QStringLiteral("txt"), file, {QStringLiteral("--regdate"), QStringLiteral("вчера"),
+                                                     QStringLiteral("днес")})
+                .status,
+            2);
+  EXPECT_EQ(exportList(QStringLiteral("txt"), file, {QStringLiteral("--regnum"), QStringLiteral("7"),
+                                                     QStringLiteral("--name"), QStringLiteral("Мария")})
+                .status,
+            2);
 }
 
 TEST_F(AdminTest, BadArgumentsAndNoColumns) {
