@@ -1,7 +1,6 @@
 #include "Certificate.h"
 
 #include <QFileInfo>
-#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPageSize>
@@ -10,6 +9,7 @@
 #include <QPdfWriter>
 
 #include "DataModule.h"
+#include "RankingReport.h"
 
 namespace zv {
 
@@ -157,11 +157,8 @@ class CertificatePainter {
 
 }  // namespace
 
-QString CertificateFontFamily() {
-  static const QString family = QFontDatabase::hasFamily(QStringLiteral("Arial")) ? QStringLiteral("Arial")
-                                                                                   : QStringLiteral("Liberation Sans");
-  return family;
-}
+// The printouts' one font: Arial where installed, else its metric twin.
+QString CertificateFontFamily() { return ReportFontFamily(); }
 
 std::vector<CertificateRow> CertificateRows(const TDataModule1 &dm) {
   const Query &q = dm.MainQuery;

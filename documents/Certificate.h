@@ -39,7 +39,8 @@ QString NarrowToCard(const QString &filterLine, int regNum);
 // Letter, portrait, 10 mm margins on every side.
 void SetCertificatePageLayout(QPagedPaintDevice &device);
 
-// Arial where installed, else its metric twin.
+// The font of the ranking's printout: Arial where installed, else its
+// metric twin.
 QString CertificateFontFamily();
 
 // Paints every certificate, four to a page, the page header on each page.
