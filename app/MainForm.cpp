@@ -35,6 +35,9 @@
 #include "CardRules.h"
 #include "CardStatus.h"
 #include "DataModule.h"
+#include "ExportColumns.h"
+#include "SaveRep_u.h"
+#include "SlBel.h"
 #include "Dialogs.h"
 #include "EGNRepair.h"
 #include "History.h"
@@ -80,33 +83,6 @@ int AccessLevelOfRole(const QString &role) {
 
 MainGridModel::MainGridModel(QObject *parent) : QAbstractTableModel(parent) {}
 
-const QList<MainGridModel::Column> &MainGridModel::columns() {
-  static const QList<Column> cols = {
-      {QStringLiteral("CARD_ID"), QStringLiteral("  №")},
-      {QStringLiteral("REG_NUM"), QStringLiteral("Рег.номер")},
-      {QStringLiteral("REGDATE"), QStringLiteral("Рег.дата")},
-      {QStringLiteral("NAME"), QStringLiteral("Име")},
-      {QStringLiteral("EGN"), QStringLiteral("ЕГН")},
-      {QStringLiteral("ADRESS"), QStringLiteral("Адрес")},
-      {QStringLiteral("ADRESS_DATE"), QStringLiteral("Адр.Рег.Дата")},
-      {QStringLiteral("Stat"), QStringLiteral("Статус")},
-      {QStringLiteral("grupa1"), QStringLiteral("Група")},
-      {QStringLiteral("GRUPA_DATE"), QStringLiteral("от дата")},
-      {QStringLiteral("group_2"), QStringLiteral("Подгрупа")},
-      {QStringLiteral("KIDS"), QStringLiteral("Деца до 18г")},
-      {QStringLiteral("CLASSINFO"), QStringLiteral("Данни за последно класиране")},
-      {QStringLiteral("POINTS"), QStringLiteral("Точки от класиране")},
-      {QStringLiteral("INV_PROC"), QStringLiteral("Процент на инвалидност")},
-      {QStringLiteral("INV_DATE"), QStringLiteral("Валидно до")},
-      {QStringLiteral("TELK_NUM"), QStringLiteral("Експертно решение на ТЕЛК")},
-      {QStringLiteral("DOC_IDTXT"), QStringLiteral("номер на заявление")},
-      {QStringLiteral("LASTDEK_ID"), QStringLiteral("Номер на последно подадена декларация")},
-      {QStringLiteral("LASTDEK_DATE"), QStringLiteral("дата на последно подадена декларация")},
-      {QStringLiteral("PROT_ID"), QStringLiteral("номер на протокол")},
-  };
-  return cols;
-}
-
 int MainGridModel::rowCount(const QModelIndex &parent) const {
   if (parent.isValid() || !DataModule1 || !DataModule1->MainQuery.active()) return 0;
   return DataModule1->MainQuery.recordCount();
@@ -123,6 +99,11 @@ QVariant MainGridModel::data(const QModelIndex &index, int role) const {
 QVariant MainGridModel::headerData(int section, Qt::Orientation o, int role) const {
   if (o == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < columns().size())
     return columns()[section].title;
+  // The export reads each column's field; the number column is told apart
+  // from the data columns by a colour of its own.
+  if (o == Qt::Horizontal && role == zv::kGridFieldRole && section >= 0 && section < columns().size())
+    return columns()[section].field;
+  if (o == Qt::Horizontal && role == zv::kGridColumnColorRole && section == 0) return QColor(Qt::lightGray);
   return QVariant();
 }
 
@@ -640,7 +621,8 @@ void TMainForm::tbSpravkaClick() {
   guarded([&] {
     zv::RankingHost host = rankingHostOf(this);
     if (zv::RankingListCommand(host)) return;
-    // Any other tab: the grid export of the listed register opens here.
+    // Any other tab: the export of the listed register.
+    SaveRep(FamilyGrid, QStringLiteral("Списък на картотеката - ") + zv::dateText(zv::today()), QString());
   });
 }
 
@@ -721,7 +703,9 @@ void TMainForm::mPassChangeClick() {
   guarded([&] { CallExternalChangePWD(this); });
 }
 
-void TMainForm::mSlBelClick() {}
+void TMainForm::mSlBelClick() {
+  guarded([&] { PrintCertificate(FamilyGrid); });
+}
 void TMainForm::mInvalidClick() {
   guarded([&] {
     if (TabSet1->count() > 2)

@@ -5,6 +5,8 @@
 #include <QMainWindow>
 #include <functional>
 
+#include "MainColumns.h"
+
 class QAction;
 class QLabel;
 class QTabBar;
@@ -23,12 +25,9 @@ class TSearchPanel;
 class MainGridModel : public QAbstractTableModel {
   Q_OBJECT
  public:
-  struct Column {
-    QString field;
-    QString title;
-  };
+  using Column = zv::GridColumn;
   explicit MainGridModel(QObject *parent = nullptr);
-  static const QList<Column> &columns();
+  static const QList<Column> &columns() { return zv::MainGridColumns(); }
   int rowCount(const QModelIndex &parent = {}) const override;
   int columnCount(const QModelIndex &parent = {}) const override;
   QVariant data(const QModelIndex &index, int role) const override;

@@ -96,10 +96,15 @@ std::optional<QString> input(const QString &caption, const QString &prompt, cons
   return s;
 }
 
-QString saveFile(const QString &caption, const QString &dir, const QString &filter) {
+QString saveFile(const QString &caption, const QString &dir, const QString &filter, const QString &defaultSuffix) {
   record(QStringLiteral("saveFile"), caption, dir, Icon::None);
   if (g_scripted) return nextAnswer().toString();
-  return QFileDialog::getSaveFileName(parentWidget(), caption, dir, filter);
+  if (defaultSuffix.isEmpty()) return QFileDialog::getSaveFileName(parentWidget(), caption, dir, filter);
+  QFileDialog dlg(parentWidget(), caption, dir, filter);
+  dlg.setAcceptMode(QFileDialog::AcceptSave);
+  dlg.setDefaultSuffix(defaultSuffix);
+  if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return QString();
+  return dlg.selectedFiles().first();
 }
 
 QString openFile(const QString &caption, const QString &dir, const QString &filter) {

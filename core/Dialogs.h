@@ -25,8 +25,10 @@ int askYesNoCancel(const QString &text, const QString &caption);
 // A line of text; nullopt when cancelled.
 std::optional<QString> input(const QString &caption, const QString &prompt,
                              const QString &initial = QString());
-// File names; empty when cancelled.
-QString saveFile(const QString &caption, const QString &dir, const QString &filter);
+// File names; empty when cancelled. The save dialog asks before an existing
+// file is overwritten; a name typed without an extension gets defaultSuffix.
+QString saveFile(const QString &caption, const QString &dir, const QString &filter,
+                 const QString &defaultSuffix = QString());
 QString openFile(const QString &caption, const QString &dir, const QString &filter);
 
 // ---- test side ----

@@ -139,6 +139,7 @@ int main(int argc, char **argv) {
   shotModal(QStringLiteral("noms.png"), [&] { mainForm.mNomsClick(); });
   shotModal(QStringLiteral("history.png"), [&] { mainForm.loginfClick(); });
   shotModal(QStringLiteral("lbdnames.png"), [&] { mainForm.mLBDNamesClick(); });
+  shotModal(QStringLiteral("export.png"), [&] { mainForm.tbSpravkaClick(); });
   shotModal(QStringLiteral("about.png"), [&] { mainForm.mAboutClick(); });
   mainForm.hide();
   dataModule.disconnectCommitting();

@@ -9,9 +9,12 @@ PKGS="build-essential cmake g++ pkg-config googletest libgtest-dev libgmock-dev
  firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-server firebird3.0-utils
  libsodium-dev fonts-dejavu-core fonts-liberation2
  poppler-utils catdoc python3-xlrd xvfb xauth"
-# With --tests, also the fuzzing compiler (the program does not need it).
+# The export's workbook writer.
+PKGS="$PKGS libgsf-1-dev"
+# With --tests, also the fuzzing compiler and the office suite that reads the
+# exports back in the tests (the program needs neither).
 if [ "${1:-}" = "--tests" ]; then
-  PKGS="$PKGS clang libfuzzer-14-dev"
+  PKGS="$PKGS clang libfuzzer-14-dev libreoffice-writer-nogui libreoffice-calc-nogui"
 fi
 missing=""
 for p in $PKGS; do

@@ -17,6 +17,8 @@ int cmdLbd(const QStringList &args, QTextStream &out, QTextStream &err);
 int cmdLbdNames(const QStringList &args, QTextStream &out, QTextStream &err);
 int cmdSearch(const QStringList &args, QTextStream &out, QTextStream &err);
 int cmdInvalidEgn(const QStringList &args, QTextStream &out, QTextStream &err);
+int cmdExport(const QStringList &args, QTextStream &out, QTextStream &err);
+int cmdCertificate(const QStringList &args, QTextStream &out, QTextStream &err);
 
 namespace fb {
 class Database;

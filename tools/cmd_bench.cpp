@@ -1,7 +1,9 @@
 // zv-admin bench: the figures of the program at scale, on a synthetic
 // register in a temporary embedded database. One "name<TAB>value" line each:
 // build_register (not part of the other figures), open_list (the all-cards
-// list opened, fetched whole and its display fields read), search_name (a
+// list opened, fetched whole and its display fields read), export_txt,
+// export_xls and export_doc (that list written with the export window's
+// default columns), search_name (a
 // name search over every member, fetched whole), invalid_egn (the invalid
 // personal number list opened), refresh_points, ranking (the refresh and the
 // ranking list fetched whole, as the ranking command runs them), write_places
@@ -13,6 +15,7 @@
 // peak_rss_mb.
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <sys/resource.h>
 
@@ -22,6 +25,8 @@
 #include "Commands.h"
 #include "Fb.h"
 #include "DataModule.h"
+#include "ExportColumns.h"
+#include "ExportWriter.h"
 #include "InvalidEgn.h"
 #include "SearchFilter.h"
 #include "Session.h"
@@ -107,6 +112,27 @@ int cmdBench(const QStringList &args, QTextStream &out, QTextStream &err) {
   line("open_list", seconds(t), 3);
   err << "listed rows " << rows << ", display characters " << shown << "\n";
   err.flush();
+
+  // The export of that list, as the list command's window would write it.
+  const QList<zv::ColumnEntry> entries = zv::MainListEntries(dm);
+  const zv::ListRows listRows(dm, zv::ChosenFields(entries));
+  zv::ExportLayout layout;
+  layout.title = QStringLiteral("Списък на картотеката - ") + zv::dateText(zv::today());
+  const std::pair<const char *, zv::ExportType> exports[] = {
+      {"export_txt", zv::ExportType::Text}, {"export_xls", zv::ExportType::Excel}, {"export_doc", zv::ExportType::Word}};
+  for (const auto &[name, type] : exports) {
+    std::unique_ptr<zv::ExportWriter> writer = zv::MakeExportWriter(type);
+    const QString file = dir.filePath(QStringLiteral("bench") + writer->extension().mid(1));
+    t.restart();
+    if (!zv::WriteExportFile(*writer, file, zv::ChosenColumns(entries), listRows, layout)) {
+      err << "zv-admin bench: " << writer->errorText() << "\n";
+      return 1;
+    }
+    line(name, seconds(t), 3);
+    err << name << ": " << QFileInfo(file).size() / (1024 * 1024) << " MB\n";
+    err.flush();
+    QFile::remove(file);
+  }
 
   // Before the points are refreshed: that rewrites every card, and the first
   // reads after it would be timed collecting its old record versions too.

@@ -23,6 +23,9 @@ int usage(QTextStream &err) {
          "  demo --database PATH --cards N [--seed S]\n"
          "  refresh-points --database PATH\n"
          "  ranking --database PATH [--write-places] [--pdf FILE]\n"
+         "  export --database PATH --type txt|doc|xls --out FILE [--title TEXT] [--footer TEXT]\n"
+         "         [--delimiter D] [--columns CAPTIONS] [--portrait|--landscape] [--font-size N] [CRITERIA...]\n"
+         "  certificate --database PATH --regnum N --pdf FILE\n"
          "  bench [--cards N]\n"
          "  backup --database PATH --out FILE.fbk\n"
          "  restore --from FILE.fbk --database PATH [--replace]\n"
@@ -35,9 +38,9 @@ int usage(QTextStream &err) {
 }  // namespace
 
 int main(int argc, char **argv) {
-  // The ranking paints its report, which takes fonts and so a GUI
-  // application; without a display it paints offscreen.
-  const bool paints = argc > 1 && qstrcmp(argv[1], "ranking") == 0;
+  // The ranking and the certificate paint their pages, which takes fonts and
+  // so a GUI application; without a display they paint offscreen.
+  const bool paints = argc > 1 && (qstrcmp(argv[1], "ranking") == 0 || qstrcmp(argv[1], "certificate") == 0);
   if (paints && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   if (paints && qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
     // The folder the toolkit would fall back to, without its warning on
@@ -67,6 +70,8 @@ int main(int argc, char **argv) {
     if (cmd == QLatin1String("lbd-names")) return cmdLbdNames(args, out, err);
     if (cmd == QLatin1String("search")) return cmdSearch(args, out, err);
     if (cmd == QLatin1String("invalid-egn")) return cmdInvalidEgn(args, out, err);
+    if (cmd == QLatin1String("export")) return cmdExport(args, out, err);
+    if (cmd == QLatin1String("certificate")) return cmdCertificate(args, out, err);
   } catch (const fb::Error &e) {
     out.flush();
     err << "zv-admin " << cmd << ": " << e.text() << "\n";

@@ -2,6 +2,7 @@
 // back from PDF files by pdftotext, the preview and the list command on the
 // main window, and zv-admin ranking.
 #include <QAction>
+#include <QDialog>
 #include <QLabel>
 #include <QDir>
 #include <QPrinter>
@@ -10,6 +11,7 @@
 #include <QTabBar>
 
 #include "IniFile.h"
+#include "Modal.h"
 #include "Points.h"
 #include "Print.h"
 #include "RankingFixture.h"
@@ -322,10 +324,17 @@ TEST_F(PrintTest, TitleFromTheSettingsFileOrTheLastOneWhenItCannotBeRead) {
   EXPECT_TRUE(page.startsWith(QStringLiteral("КЛАСИРАНЕ ОТ 15.06.2026"))) << page.left(60).toStdString();
 }
 
-TEST_F(PrintTest, OnAnyOtherTabTheCommandPrintsNothing) {
+TEST_F(PrintTest, OnAnyOtherTabTheCommandExportsInsteadOfPrinting) {
   form->tabs()->setCurrentIndex(0);
-  NoModal none;
+  QString title;
+  zvtest::onModal<QDialog>(
+      [&](QDialog *export_) {
+        title = export_->windowTitle();
+        export_->reject();
+      },
+      QStringLiteral("frmSaveRep"));
   form->tbSpravkaClick();
+  EXPECT_EQ(title, QStringLiteral("Избор на колони за запис"));
   EXPECT_TRUE(Dialogs::shown().isEmpty());
   EXPECT_FALSE(QFile::exists(printedTo));
 }
