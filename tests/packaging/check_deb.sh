@@ -14,7 +14,7 @@ for dep in libqt6widgets6 libfbclient2 firebird3.0-server-core libsodium23 fonts
   grep -q "Depends:.*$dep" <<<"$INFO" || { echo "dependency $dep not declared"; exit 1; }
 done
 dpkg -x "$DEB" "$WORK/root"
-for f in usr/bin/quorinzv usr/bin/zv-admin usr/lib/quorinzv/QuorinZV usr/lib/quorinzv/libQrnLogin.so \
+for f in usr/bin/quorinzv usr/bin/zv-admin usr/lib/quorinzv/QuorinZV usr/lib/quorinzv/libQrnLogin.so usr/lib/quorinzv/libPersonInfo.so \
          usr/lib/quorinzv/QZV.pdf usr/share/applications/quorinzv.desktop \
          usr/share/icons/hicolor/scalable/apps/quorinzv.svg usr/share/icons/hicolor/48x48/apps/quorinzv.png \
          usr/share/icons/hicolor/256x256/apps/quorinzv.png; do
