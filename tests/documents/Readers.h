@@ -28,9 +28,11 @@ struct Run {
 };
 
 inline Run run(const QString &program, const QStringList &args, int ms = 120000,
-               const QByteArray &input = QByteArray()) {
+               const QByteArray &input = QByteArray(),
+               const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment()) {
   Run r;
   QProcess p;
+  p.setProcessEnvironment(env);
   p.start(program, args);
   if (!p.waitForStarted(10000)) {
     ADD_FAILURE() << "cannot start " << program.toStdString() << " (run scripts/setup.sh)";

@@ -15,7 +15,17 @@
 
 namespace {
 
-readers::Run admin(const QStringList &args) { return readers::run(QStringLiteral(ZV_ADMIN), args); }
+// zv-admin as the administrator runs it. In the sanitizer build its leak
+// check is left off: with some argument texts the leak checker's own thread
+// crashes while it walks the threads' dynamic TLS at exit (glibc 2.36, the
+// compiler's runtime), failing the run for nothing the program did. The
+// writers and the certificate are leak-checked in process by the other tests.
+readers::Run admin(const QStringList &args) {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  if (env.contains(QStringLiteral("ASAN_OPTIONS")))
+    env.insert(QStringLiteral("ASAN_OPTIONS"), env.value(QStringLiteral("ASAN_OPTIONS")) + QStringLiteral(":detect_leaks=0"));
+  return readers::run(QStringLiteral(ZV_ADMIN), args, 120000, QByteArray(), env);
+}
 
 QByteArray cp1251(const QString &s) {
   QStringEncoder enc("windows-1251");
