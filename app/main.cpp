@@ -2,18 +2,10 @@
 #include <QIcon>
 
 #include "AboutForm.h"
-#include "DataModule.h"
 #include "Dialogs.h"
-#include "LBDNames.h"
-#include "EGNRepair.h"
 #include "LoginCall.h"
 #include "LoginConfig.h"
-#include "MainForm.h"
-#include "NomForm.h"
-#include "Options.h"
-#include "Status.h"
-#include "lbddialog.h"
-#include "ViewKarton.h"
+#include "LongLivedWindows.h"
 #include "ZvApplication.h"
 
 int main(int argc, char **argv) {
@@ -42,19 +34,7 @@ int main(int argc, char **argv) {
     return 0;
   }
 
-  // The long-lived windows, in this order; they live until the program ends
-  // and are shown modally when needed (the progress window is not modal).
-  TMainForm mainForm;
-  TDataModule1 dataModule;
-  TViewKart viewKart(&mainForm);
-  TNomForm nomForm(&mainForm);
-  NomForm = &nomForm;
-  TStatusForm statusForm;
-  TEGNRepair egnRepair(&mainForm);
-  TLBDForm lbdForm(&mainForm);
-  TOptionsForm optionsForm(&mainForm);
-  OptionsForm = &optionsForm;
-  TLbdNamesForm lbdNamesForm(&mainForm);
-  mainForm.show();
+  LongLivedWindows windows;
+  windows.mainForm.show();
   return app.exec();
 }

@@ -24,6 +24,7 @@
 #include "Install.h"
 #include "LBDNames.h"
 #include "LoginCall.h"
+#include "LongLivedWindows.h"
 #include "LogInfoRec.h"
 #include "MainForm.h"
 #include "NomForm.h"
@@ -107,17 +108,8 @@ int main(int argc, char **argv) {
   logrec::writeText(rec->data(), logrec::LoginName, QStringLiteral("admin"));
   logrec::writeText(rec->data(), logrec::Role, QStringLiteral("USER1"));
 
-  TMainForm mainForm;
-  TDataModule1 dataModule;
-  TViewKart viewKart(&mainForm);
-  TNomForm nomForm(&mainForm);
-  NomForm = &nomForm;
-  TStatusForm statusForm;
-  TEGNRepair egnRepair(&mainForm);
-  TLBDForm lbdForm(&mainForm);
-  TOptionsForm optionsForm(&mainForm);
-  OptionsForm = &optionsForm;
-  TLbdNamesForm lbdNamesForm(&mainForm);
+  LongLivedWindows windows;
+  TMainForm &mainForm = windows.mainForm;
   mainForm.resize(1180, 720);
   mainForm.show();
   save(&mainForm, QStringLiteral("main.png"));
@@ -142,6 +134,6 @@ int main(int argc, char **argv) {
   shotModal(QStringLiteral("export.png"), [&] { mainForm.tbSpravkaClick(); });
   shotModal(QStringLiteral("about.png"), [&] { mainForm.mAboutClick(); });
   mainForm.hide();
-  dataModule.disconnectCommitting();
+  windows.dataModule.disconnectCommitting();
   return gFailures == 0 ? 0 : 1;
 }

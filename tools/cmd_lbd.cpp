@@ -8,16 +8,9 @@
 #include "LbdCheck.h"
 #include "LbdCompare.h"
 #include "Options.h"
+#include "egn.h"
 #include "PersonInfo.h"
 #include "TerminalProgress.h"
-
-namespace {
-QString rtrim(const QString &s) {
-  qsizetype n = s.size();
-  while (n > 0 && s.at(n - 1) == QLatin1Char(' ')) --n;
-  return s.left(n);
-}
-}  // namespace
 
 int cmdLbd(const QStringList &args, QTextStream &out, QTextStream &err) {
   if (args.size() != 1 || args.first().startsWith(QLatin1String("--"))) {
@@ -73,6 +66,6 @@ int cmdLbdNames(const QStringList &args, QTextStream &out, QTextStream &err) {
   }
   int n = 0;
   for (const zv::NameDifference &d : found)
-    out << ++n << '\t' << rtrim(d.egn) << '\t' << rtrim(d.storedName) << '\t' << d.registerName << '\n';
+    out << ++n << '\t' << zv::TrimRight(d.egn) << '\t' << zv::TrimRight(d.storedName) << '\t' << d.registerName << '\n';
   return 0;
 }
