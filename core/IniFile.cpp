@@ -1,5 +1,7 @@
 #include "IniFile.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
@@ -48,7 +50,12 @@ bool IniFile::save(const std::vector<Section> &secs) const {
 }
 
 QString IniFile::readString(const QString &section, const QString &key, const QString &fallback) const {
-  for (const Section &s : load())
+  return lookup(load(), section, key, fallback);
+}
+
+QString IniFile::lookup(const std::vector<Section> &secs, const QString &section, const QString &key,
+                        const QString &fallback) {
+  for (const Section &s : secs)
     if (s.name.compare(section, Qt::CaseInsensitive) == 0)
       for (const auto &[k, v] : s.entries)
         if (k.compare(key, Qt::CaseInsensitive) == 0) return v;
@@ -70,27 +77,30 @@ QStringList IniFile::keys(const QString &section) const {
 }
 
 bool IniFile::writeString(const QString &section, const QString &key, const QString &value) {
+  return writeStrings({{section, key, value}});
+}
+
+bool IniFile::writeStrings(const std::vector<Entry> &entries) {
   // A value must stay on one line.
-  if (value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r'))) return false;
+  for (const Entry &e : entries)
+    if (e.value.contains(QLatin1Char('\n')) || e.value.contains(QLatin1Char('\r'))) return false;
   std::vector<Section> secs = load();
-  Section *target = nullptr;
-  // The section a read finds: the first of that name.
-  for (Section &s : secs)
-    if (s.name.compare(section, Qt::CaseInsensitive) == 0) {
-      target = &s;
-      break;
+  for (const Entry &e : entries) {
+    // The section a read finds: the first of that name.
+    auto target = std::find_if(secs.begin(), secs.end(),
+                               [&](const Section &s) { return s.name.compare(e.section, Qt::CaseInsensitive) == 0; });
+    if (target == secs.end()) {
+      secs.push_back(Section{e.section, {}});
+      target = secs.end() - 1;
     }
-  if (!target) {
-    secs.push_back(Section{section, {}});
-    target = &secs.back();
+    bool found = false;
+    for (auto &kv : target->entries)
+      if (kv.first.compare(e.key, Qt::CaseInsensitive) == 0) {
+        kv.second = e.value;
+        found = true;
+      }
+    if (!found) target->entries.emplace_back(e.key, e.value);
   }
-  bool found = false;
-  for (auto &e : target->entries)
-    if (e.first.compare(key, Qt::CaseInsensitive) == 0) {
-      e.second = value;
-      found = true;
-    }
-  if (!found) target->entries.emplace_back(key, value);
   return save(secs);
 }
 

@@ -1,6 +1,7 @@
 #include "SaveRepView.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "IniFile.h"
 
@@ -15,15 +16,24 @@ QList<ViewColumn> columnsOf(const QList<ColumnEntry> &entries) {
   return out;
 }
 
-QList<ViewColumn> readColumns(const IniFile &ini, const QString &section, const QString &countKey,
+using Sections = std::vector<IniFile::Section>;
+
+// A view's columns as stored: the count, then a caption and a tick per column.
+// A count beyond the section's lines (`lines`) can only come from a damaged
+// file, since each stored column has a line of its own; it is cut there, so
+// that a count of two billion neither hangs the export window nor eats the
+// memory.
+QList<ViewColumn> readColumns(const Sections &secs, const QString &section, qsizetype lines, const QString &countKey,
                               const QString &nameKey, const QString &tickKey) {
   bool ok = false;
-  int n = ini.readString(section, countKey, QStringLiteral("0")).trimmed().toInt(&ok);
+  qsizetype n = IniFile::lookup(secs, section, countKey, QStringLiteral("0")).trimmed().toInt(&ok);
   if (!ok || n < 0) n = 0;
+  n = std::min(n, lines);
   QList<ViewColumn> out;
-  for (int i = 0; i < n; ++i)
-    out << ViewColumn{ini.readString(section, nameKey + QString::number(i), kNoName),
-                      ini.readString(section, tickKey + QString::number(i), QStringLiteral("0")).trimmed() ==
+  out.reserve(n);
+  for (qsizetype i = 0; i < n; ++i)
+    out << ViewColumn{IniFile::lookup(secs, section, nameKey + QString::number(i), kNoName),
+                      IniFile::lookup(secs, section, tickKey + QString::number(i), QStringLiteral("0")).trimmed() ==
                           QLatin1String("1")};
   return out;
 }
@@ -63,13 +73,22 @@ void TSaveRepViewSettings::Load(const QString &iniFile, const QString &userName)
   views_.clear();
   counter_ = 0;
   if (iniFile_.isEmpty()) return;
-  const IniFile ini(iniFile_);
+  const Sections secs = IniFile(iniFile_).snapshot();
   bool ok = false;
-  counter_ = ini.readString(kMainSection, QStringLiteral("SectionCount"), QStringLiteral("0")).trimmed().toInt(&ok);
-  if (!ok) counter_ = 0;
-  for (const QString &section : ini.sections()) {
+  counter_ = IniFile::lookup(secs, kMainSection, QStringLiteral("SectionCount"), QStringLiteral("0")).trimmed().toInt(&ok);
+  // Numbers handed out are 1 and up; a damaged counter starts again at 0.
+  if (!ok || counter_ < 0) counter_ = 0;
+  QStringList seen;
+  for (const IniFile::Section &sec : secs) {
+    const QString &section = sec.name;
     if (section.left(7).compare(QLatin1String("QRNView"), Qt::CaseInsensitive) != 0) continue;
     if (section.compare(kMainSection, Qt::CaseInsensitive) == 0) continue;
+    // A section named twice is read from its first place: one view.
+    if (seen.contains(section, Qt::CaseInsensitive)) continue;
+    seen << section;
+    qsizetype lines = 0;
+    for (const IniFile::Section &same : secs)
+      if (same.name.compare(section, Qt::CaseInsensitive) == 0) lines += static_cast<qsizetype>(same.entries.size());
     auto v = std::make_unique<TSaveRepView>();
     v->Section = section;
     const qsizetype cut = section.lastIndexOf(QLatin1Char('_'));
@@ -82,12 +101,12 @@ void TSaveRepViewSettings::Load(const QString &iniFile, const QString &userName)
       v->Key = section;
       v->Number = -1;
     }
-    v->Columns = readColumns(ini, section, QStringLiteral("GridColCount"), QStringLiteral("COL_NAME_"),
+    v->Columns = readColumns(secs, section, lines, QStringLiteral("GridColCount"), QStringLiteral("COL_NAME_"),
                              QStringLiteral("COL_VIS_"));
-    v->DetailColumns = readColumns(ini, section, QStringLiteral("GridColCountD"), QStringLiteral("COL_NAMED_"),
+    v->DetailColumns = readColumns(secs, section, lines, QStringLiteral("GridColCountD"), QStringLiteral("COL_NAMED_"),
                                    QStringLiteral("COL_VISD_"));
-    v->User = ini.readString(section, QStringLiteral("User"), QStringLiteral("NOUSER"));
-    v->ViewName = ini.readString(section, QStringLiteral("ViewName"), kNoName);
+    v->User = IniFile::lookup(secs, section, QStringLiteral("User"), QStringLiteral("NOUSER"));
+    v->ViewName = IniFile::lookup(secs, section, QStringLiteral("ViewName"), kNoName);
     views_.push_back(std::move(v));
   }
 }
@@ -113,8 +132,9 @@ TSaveRepView *TSaveRepViewSettings::Create(const GridNames &names, const QString
   v->Columns = columnsOf(entries);
   // A number still in use (the counter lost or edited by hand) is passed
   // over, so that no other view's section is overwritten.
+  // At the top of the range numbering starts again at 1.
   do {
-    ++counter_;
+    counter_ = counter_ < std::numeric_limits<int>::max() ? counter_ + 1 : 1;
   } while (std::any_of(views_.begin(), views_.end(), [&](const auto &o) { return o->Number == counter_; }));
   v->Number = counter_;
   v->Section = QStringLiteral("%1_%2").arg(gridKey).arg(v->Number);
@@ -136,37 +156,37 @@ void TSaveRepViewSettings::Erase(TSaveRepView *view) {
   views_.erase(it);
 }
 
-// Written key by key; a key that cannot be written is let go (the view
-// stays listed for as long as the window is open).
+// The section and the counter are written at once; a file that cannot be
+// written is let go (the view stays listed for as long as the window is open).
 void TSaveRepViewSettings::write(const TSaveRepView &view) {
   if (iniFile_.isEmpty()) return;
-  // A text with no Windows-1251 form would stop the writing half-way and
-  // leave a broken section behind: such a view is kept in memory only.
+  // A text with no Windows-1251 form cannot be stored as it is: such a view
+  // is kept in memory only, never written as question marks.
   QStringList texts{view.User, view.ViewName, view.Section};
   for (const ViewColumn &c : view.Columns) texts << c.first;
   for (const ViewColumn &c : view.DetailColumns) texts << c.first;
   for (const QString &t : texts)
     for (const QChar ch : t)
       if (Cp1251Code(ch.unicode()) < 0) return;
-  IniFile ini(iniFile_);
   const QString &s = view.Section;
-  ini.writeString(s, QStringLiteral("GridColCount"), QString::number(view.Columns.size()));
+  const auto tick = [](bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); };
+  std::vector<IniFile::Entry> out;
+  out.push_back({s, QStringLiteral("GridColCount"), QString::number(view.Columns.size())});
   for (qsizetype i = 0; i < view.Columns.size(); ++i) {
-    ini.writeString(s, QStringLiteral("COL_NAME_") + QString::number(i), view.Columns[i].first);
-    ini.writeString(s, QStringLiteral("COL_VIS_") + QString::number(i),
-                    view.Columns[i].second ? QStringLiteral("1") : QStringLiteral("0"));
+    out.push_back({s, QStringLiteral("COL_NAME_") + QString::number(i), view.Columns[i].first});
+    out.push_back({s, QStringLiteral("COL_VIS_") + QString::number(i), tick(view.Columns[i].second)});
   }
   if (view.HasDetail()) {
-    ini.writeString(s, QStringLiteral("GridColCountD"), QString::number(view.DetailColumns.size()));
+    out.push_back({s, QStringLiteral("GridColCountD"), QString::number(view.DetailColumns.size())});
     for (qsizetype i = 0; i < view.DetailColumns.size(); ++i) {
-      ini.writeString(s, QStringLiteral("COL_NAMED_") + QString::number(i), view.DetailColumns[i].first);
-      ini.writeString(s, QStringLiteral("COL_VISD_") + QString::number(i),
-                      view.DetailColumns[i].second ? QStringLiteral("1") : QStringLiteral("0"));
+      out.push_back({s, QStringLiteral("COL_NAMED_") + QString::number(i), view.DetailColumns[i].first});
+      out.push_back({s, QStringLiteral("COL_VISD_") + QString::number(i), tick(view.DetailColumns[i].second)});
     }
   }
-  ini.writeString(s, QStringLiteral("User"), view.User);
-  ini.writeString(s, QStringLiteral("ViewName"), view.ViewName);
-  ini.writeString(kMainSection, QStringLiteral("SectionCount"), QString::number(counter_));
+  out.push_back({s, QStringLiteral("User"), view.User});
+  out.push_back({s, QStringLiteral("ViewName"), view.ViewName});
+  out.push_back({kMainSection, QStringLiteral("SectionCount"), QString::number(counter_)});
+  IniFile(iniFile_).writeStrings(out);
 }
 
 void TSaveRepViewSettings::Apply(const TSaveRepView &view, QList<ColumnEntry> &entries) {

@@ -210,3 +210,40 @@ TEST(SavedViews, AFileThatCannotBeWrittenKeepsTheViewsInMemory) {
   EXPECT_FALSE(QFile::exists(ok));
   EXPECT_EQ(t.ViewsFor(key).size(), 1);
 }
+
+TEST(SavedViews, ADamagedFileIsReadWithinBounds) {
+  QTemporaryDir dir;
+  const QString ini = dir.filePath(QStringLiteral("zv_views.ini"));
+  const QString key = GridViewKey(kMainGrid, QStringLiteral("ivan"), 2);
+  struct Case {
+    const char *file;
+    int counter;           // as read
+    int next;              // the number the next view takes
+    QStringList columns;   // the captions of the first view, when there is one
+  };
+  const Case cases[] = {
+      // a count of two billion with two lines for columns: cut at the section's lines
+      {"[QRNView_A_1]\r\nGridColCount=2000000000\r\nCOL_NAME_0=A\r\n", 0, 2, {"A", "NONAME"}},
+      // a section named twice is one view, read from its first place
+      {"[QRNView_A_1]\r\nGridColCount=1\r\n[qrnview_a_1]\r\nCOL_NAME_0=B\r\n", 0, 2, {"B"}},
+      // the counter at the top of the range starts again at 1, passing over 1
+      {"[QRNViewMain]\r\nSectionCount=2147483647\r\n[QRNView_A_1]\r\n", 2147483647, 2, {}},
+      // a negative or unreadable counter starts at 0
+      {"[QRNViewMain]\r\nSectionCount=-4\r\n", 0, 1, {}},
+      {"[QRNViewMain]\r\nSectionCount=пет\r\n", 0, 1, {}},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.file);
+    writeFile(ini, QString::fromUtf8(c.file));
+    TSaveRepViewSettings s;
+    s.Load(ini, QStringLiteral("ivan"));
+    EXPECT_EQ(s.counter(), c.counter);
+    if (!c.columns.isEmpty()) {
+      ASSERT_EQ(s.views().size(), 1u);
+      QStringList captions;
+      for (const ViewColumn &col : s.views()[0]->Columns) captions << col.first;
+      EXPECT_EQ(captions, c.columns);
+    }
+    EXPECT_EQ(s.Create(kMainGrid, key, QStringLiteral("нов"), numbered(2))->Number, c.next);
+  }
+}

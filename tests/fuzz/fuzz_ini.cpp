@@ -7,10 +7,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "ScratchDir.h"
 #include "IniFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  static QTemporaryDir dir;
+  const QTemporaryDir &dir = ScratchDir();
   const QString path = dir.filePath(QStringLiteral("f.ini"));
   {
     QFile f(path);

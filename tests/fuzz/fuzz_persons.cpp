@@ -13,6 +13,7 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include "ScratchDir.h"
 #include "PersInfoLib_TLB.h"
 #include "PersonInfo.h"
 
@@ -26,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   if (d != 0 && text.size() != 8) std::abort();
 
   // A new file each time: the service reloads a file that changed.
-  static QTemporaryDir dir;
+  const QTemporaryDir &dir = ScratchDir();
   static int n = 0;
   const QString path = dir.filePath(QStringLiteral("p%1.tsv").arg(++n));
   {
