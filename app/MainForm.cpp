@@ -704,7 +704,16 @@ void TMainForm::mPassChangeClick() {
 }
 
 void TMainForm::mSlBelClick() {
-  guarded([&] { PrintCertificate(FamilyGrid); });
+  guarded([&] {
+    try {
+      PrintCertificate(FamilyGrid);
+    } catch (...) {
+      // The list could not be put back (the server gone): the grid is told
+      // that it is empty now.
+      if (!DataModule1->MainQuery.active()) model_->reset();
+      throw;
+    }
+  });
 }
 void TMainForm::mInvalidClick() {
   guarded([&] {

@@ -43,6 +43,9 @@ void RankingCommand(RankingHost &host) {
   if (host.window) host.window->repaint();
   if (host.rankingOrder) *host.rankingOrder = form.RankingOrderText();
   switchTo(host, 0);  // also removes a third tab left from before
+  // The list could not be opened (the server gone): that error has been
+  // shown; the points and the ranking would only fail on it again.
+  if (DataModule1 && !DataModule1->MainQuery.active()) return;
   if (host.window)
     if (auto *bar = host.window->findChild<QToolBar *>()) bar->repaint();
   zv::RefreshAllPoints();  // cbRefreshInfo is always ticked

@@ -8,9 +8,18 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QAction>
 #include <QDateEdit>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QPrintDialog>
 #include <QProcess>
+#include <QRadioButton>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTableView>
+#include <QHeaderView>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QUuid>
 #include <memory>
@@ -18,6 +27,11 @@
 #include "CardStatus.h"
 #include "CardWindowFixture.h"
 #include "Install.h"
+#include "Klas.h"
+#include "LoginCall.h"
+#include "MainForm.h"
+#include "Modal.h"
+#include "SaveRep_u.h"
 #include "Points.h"
 #include "Progress.h"
 #include "Ranking.h"
@@ -313,21 +327,24 @@ bool portAnswers() {
   return ok;
 }
 
-// Kills the server process; its guard starts a new one. Whatever happens,
-// the server answers again when this ends.
+// Kills the server process; its guard starts a new one. Held, the guard is
+// stopped first and let go only at the end, so that the server stays away
+// for several commands. Whatever happens, the server answers again when this
+// ends.
 class ServerOutage {
  public:
-  ServerOutage() {
-    QProcess p;
-    p.start(QStringLiteral("pgrep"), {QStringLiteral("-u"), QStringLiteral("firebird"), QStringLiteral("-x"),
-                                     QStringLiteral("firebird")});
-    p.waitForFinished(5000);
-    const QList<QByteArray> pids = p.readAllStandardOutput().trimmed().split('\n');
-    for (const QByteArray &pid : pids)
-      if (const int n = pid.toInt(); n > 0) killed_ = ::kill(n, SIGKILL) == 0 || killed_;
+  enum class Hold { No, UntilEnd };
+  explicit ServerOutage(QString probe = QString(), Hold hold = Hold::No) : probe_(std::move(probe)) {
+    if (hold == Hold::UntilEnd) {
+      guards_ = pids("fbguard");
+      for (int pid : guards_) ::kill(pid, SIGSTOP);
+    }
+    for (int pid : pids("firebird")) killed_ = ::kill(pid, SIGKILL) == 0 || killed_;
   }
-  explicit ServerOutage(QString probe) : ServerOutage() { probe_ = std::move(probe); }
-  ~ServerOutage() { waitForServer(); }
+  ~ServerOutage() {
+    for (int pid : guards_) ::kill(pid, SIGCONT);
+    waitForServer();
+  }
   bool killed() const { return killed_; }
   // Until the port answers and the server takes an attachment again.
   void waitForServer() const {
@@ -343,6 +360,17 @@ class ServerOutage {
  private:
   bool killed_ = false;
   QString probe_;
+  QList<int> guards_;
+  static QList<int> pids(const char *name) {
+    QProcess p;
+    p.start(QStringLiteral("pgrep"), {QStringLiteral("-u"), QStringLiteral("firebird"), QStringLiteral("-x"),
+                                     QString::fromLatin1(name)});
+    p.waitForFinished(5000);
+    QList<int> out;
+    for (const QByteArray &pid : p.readAllStandardOutput().trimmed().split('\n'))
+      if (const int n = pid.toInt(); n > 0) out << n;
+    return out;
+  }
   bool ready() const {
     if (!portAnswers()) return false;
     if (probe_.isEmpty()) return true;
@@ -435,6 +463,128 @@ TEST_F(TwoStations, ServerLostUnderTheRanking) {
   const QStringList places = committed(QStringLiteral("select CLASSINFO from RGS_CARD order by CARD_ID"));
   ASSERT_EQ(places.size(), 2);
   for (const QString &p : places) EXPECT_TRUE(p.contains(QStringLiteral("място"))) << p.toStdString();
+}
+
+// Rejects every printer dialog that comes up while it lives, and counts them.
+class PrinterDialogs {
+ public:
+  PrinterDialogs() {
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      if (auto *d = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget())) {
+        ++shown_;
+        d->reject();
+      }
+    });
+    timer_.start(10);
+  }
+  int shown() const { return shown_; }
+
+ private:
+  QTimer timer_;
+  int shown_ = 0;
+};
+
+// The clerk's main window on the server: a refresh, the export, the
+// certificate and the ranking while the server is gone, then again once it
+// is back, without restarting the program.
+TEST_F(TwoStations, ServerLostUnderTheMainWindow) {
+  storedCard(15);
+  storedCard(16);
+  QTemporaryDir profile;
+  qputenv("USERPROFILE", QFile::encodeName(profile.path()));
+  TLogInfoRec *rec = NewLoginRecord();
+  logrec::writeText(rec->data(), logrec::DbPath, path);
+  logrec::writeText(rec->data(), logrec::DbUser, dbUser());
+  logrec::writeText(rec->data(), logrec::DbPassword, dbPassword());
+  logrec::writeText(rec->data(), logrec::UserName, QStringLiteral("Администратор"));
+  logrec::writeText(rec->data(), logrec::LoginName, QStringLiteral("admin"));
+  logrec::writeText(rec->data(), logrec::Role, QStringLiteral("USER1"));
+  use(b);
+  auto form = std::make_unique<TMainForm>();
+  form->quitApplication = [] {};
+  form->FormShow();
+  ASSERT_TRUE(Dialogs::shown().isEmpty()) << lastText().toStdString();
+  ASSERT_EQ(b.dm.MainQuery.recordCount(), 2);
+  b.dm.Transaction.commit();
+  QStringList opened;
+  TfrmSaveRep::openDocument = [&](const QString &file) {
+    opened << file;
+    return true;
+  };
+  const auto trigger = [&](const char *action) { form->findChild<QAction *>(QLatin1String(action))->trigger(); };
+  const auto exportText = [&](const QString &file) {
+    zvtest::onModal<TfrmSaveRep>([&](TfrmSaveRep *w) {
+      w->rbTextFile->setChecked(true);
+      Dialogs::queueAnswer(file);
+      w->Save_SB->click();
+      if (w->isVisible()) w->reject();
+    });
+    trigger("mList");  // F7 on the register tab
+  };
+  const auto rank = [&] {
+    zvtest::onModal<TKlasForm>([](TKlasForm *f) { f->bOK->click(); }, QStringLiteral("KlasForm"));
+    form->tbStatusClick();
+  };
+  const auto lostOnce = [&](const char *what) {
+    ASSERT_EQ(Dialogs::shown().size(), 1) << what << ": " << Dialogs::shown().size() << " boxes";
+    EXPECT_TRUE(lastText().startsWith(fb::ConnectionLost::kMessage)) << what << ": " << lastText().toStdString();
+    Dialogs::clearShown();
+  };
+  const QStringList before = everything();
+  const QString lostFile = profile.filePath(QStringLiteral("lost.txt"));
+  {
+    ServerOutage outage(path, ServerOutage::Hold::UntilEnd);
+    ASSERT_TRUE(outage.killed());
+    Dialogs::clearShown();
+    // The list in memory is what the export writes: the file is made.
+    exportText(lostFile);
+    ASSERT_EQ(Dialogs::shown().size(), 2) << lastText().toStdString();
+    EXPECT_EQ(lastText(), QStringLiteral("Файлът е записан успешно."));
+    Dialogs::clearShown();
+    // The certificate cannot narrow the list: no printer is asked for, and
+    // the grid, following again, shows the list it could not put back.
+    {
+      PrinterDialogs printers;
+      trigger("mSlBel");
+      EXPECT_EQ(printers.shown(), 0);
+    }
+    lostOnce("certificate");
+    EXPECT_TRUE(form->grid()->updatesEnabled());
+    EXPECT_EQ(form->grid()->verticalHeader()->count(), 0);
+    form->Refresh();
+    lostOnce("refresh");
+    rank();
+    lostOnce("ranking");
+    EXPECT_EQ(form->grid()->model()->rowCount(), b.dm.MainQuery.active() ? b.dm.MainQuery.recordCount() : 0);
+  }
+  EXPECT_EQ(everything(), before);
+  QFile lost(lostFile);
+  ASSERT_TRUE(lost.open(QIODevice::ReadOnly));
+  EXPECT_EQ(lost.readAll().count("\r\n"), 3);  // the caption line and both cards
+
+  // Back: the same window refreshes, prints and ranks on a new attachment.
+  form->tabs()->setCurrentIndex(0);
+  Dialogs::clearShown();
+  form->Refresh();
+  EXPECT_TRUE(Dialogs::shown().isEmpty()) << lastText().toStdString();
+  EXPECT_EQ(b.dm.MainQuery.recordCount(), 2);
+  {
+    PrinterDialogs printers;
+    trigger("mSlBel");
+    EXPECT_EQ(printers.shown(), 1);
+  }
+  EXPECT_TRUE(Dialogs::shown().isEmpty()) << lastText().toStdString();
+  EXPECT_EQ(b.dm.MainQuery.recordCount(), 2);
+  rank();
+  EXPECT_TRUE(Dialogs::shown().isEmpty()) << lastText().toStdString();
+  EXPECT_EQ(form->tabs()->count(), 3);
+  EXPECT_EQ(b.dm.MainQuery.recordCount(), 2);
+  form->tabs()->setCurrentIndex(0);
+  exportText(profile.filePath(QStringLiteral("back.txt")));
+  EXPECT_EQ(lastText(), QStringLiteral("Файлът е записан успешно."));
+  TfrmSaveRep::openDocument = nullptr;
+  form.reset();
+  FreeLoginRecord();
 }
 
 }  // namespace
