@@ -5,19 +5,14 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include "ScratchDir.h"
 #include "IniFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  const QTemporaryDir &dir = ScratchDir();
-  const QString path = dir.filePath(QStringLiteral("f.ini"));
-  {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 0;
-    f.write(reinterpret_cast<const char *>(data), static_cast<qint64>(size));
-  }
+  const QString path = WriteInput(QStringLiteral("f.ini"), QByteArray(reinterpret_cast<const char *>(data),
+                                                                       static_cast<qsizetype>(size)));
+  if (path.isEmpty()) return 0;
   IniFile ini(path);
   const QStringList sections = ini.sections();
   for (const QString &s : sections)

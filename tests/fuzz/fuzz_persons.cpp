@@ -11,7 +11,6 @@
 #include <QFile>
 #include <QList>
 #include <QString>
-#include <QTemporaryDir>
 
 #include "ScratchDir.h"
 #include "PersInfoLib_TLB.h"
@@ -27,14 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   if (d != 0 && text.size() != 8) std::abort();
 
   // A new file each time: the service reloads a file that changed.
-  const QTemporaryDir &dir = ScratchDir();
   static int n = 0;
-  const QString path = dir.filePath(QStringLiteral("p%1.tsv").arg(++n));
-  {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) return 0;
-    f.write(bytes);
-  }
+  const QString path = WriteInput(QStringLiteral("p%1.tsv").arg(++n), bytes);
+  if (path.isEmpty()) return 0;
   setenv("ZV_PERSONINFO_DATA", QFile::encodeName(path).constData(), 1);
   void *object = nullptr;
   if (PersonInfoCreateInstance(&CLSID_CoPersonInfo, nullptr, CLSCTX_INPROC_SERVER, &IID_IPersonInfo, &object) == 0) {

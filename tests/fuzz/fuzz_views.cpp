@@ -6,7 +6,6 @@
 #include <cstdlib>
 
 #include <QFile>
-#include <QTemporaryDir>
 
 #include "ScratchDir.h"
 #include "SaveRepView.h"
@@ -33,13 +32,9 @@ QByteArray fileBytes(const QString &path) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  const QTemporaryDir &dir = ScratchDir();
-  const QString path = dir.filePath(QStringLiteral("zv_views.ini"));
-  {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 0;
-    f.write(reinterpret_cast<const char *>(data), static_cast<qint64>(size));
-  }
+  const QString path = WriteInput(QStringLiteral("zv_views.ini"), QByteArray(reinterpret_cast<const char *>(data),
+                                                                               static_cast<qsizetype>(size)));
+  if (path.isEmpty()) return 0;
   const QString user = QStringLiteral("ivan");
   zv::TSaveRepViewSettings store;
   store.Load(path, user);
