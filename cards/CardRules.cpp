@@ -108,13 +108,6 @@ QString MemberMessage(int number) {
   }
 }
 
-QString TrimTrailingBlanks(QString s) {
-  qsizetype n = s.size();
-  while (n > 0 && s.at(n - 1) == QLatin1Char(' ')) --n;
-  s.truncate(n);
-  return s;
-}
-
 std::optional<int> ReadWholeNumber(const QString &text) {
   bool ok = false;
   const int n = text.trimmed().toInt(&ok);

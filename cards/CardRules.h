@@ -78,9 +78,6 @@ int ValidateMember(const MemberInput &in, const MemberRows &rows, bool changing,
                    const EgnLookup &stored = EgnIsStored);
 QString MemberMessage(int number);
 
-// A fixed-width column's text without the blanks it comes back filled with.
-QString TrimTrailingBlanks(QString s);
-
 // A whole number typed into a box; nothing for any other text.
 std::optional<int> ReadWholeNumber(const QString &text);
 // The same, or the conversion's error (fb::Error) for any other text.

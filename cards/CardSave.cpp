@@ -388,7 +388,7 @@ zv::StoredMember storedMember(const zv::Table &p) {
   const auto text = [&f](const char *name) -> std::optional<QString> {
     const zv::Field v = f(name);
     if (v.isNull()) return std::nullopt;
-    return zv::TrimTrailingBlanks(v.asString());
+    return zv::TrimRight(v.asString());
   };
   const auto number = [&f](const char *name) -> std::optional<int> {
     const zv::Field v = f(name);

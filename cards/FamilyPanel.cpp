@@ -289,7 +289,7 @@ void TViewKart::LoadMembers() {
   int r = 0;
   for (q.first(); !q.eof(); q.next()) {
     const auto f = [&q](const char *name) { return q.fieldByName(QLatin1String(name)); };
-    const auto text = [&f](const char *name) { return zv::TrimTrailingBlanks(f(name).asString()); };
+    const auto text = [&f](const char *name) { return zv::TrimRight(f(name).asString()); };
     MemberRow cells;
     cells[zv::cellType] = zv::TypeTextOf(f("PERSON_TYPE").asInteger());
     cells[zv::cellName] = text("NAME");

@@ -27,6 +27,7 @@
 #include "Dialogs.h"
 #include "NomForm.h"
 #include "frmNotes.h"
+#include "egn.h"
 #include "lbddialog.h"
 
 TViewKart *ViewKart = nullptr;
@@ -465,7 +466,7 @@ void TViewKart::LoadStoredCard() {
   zv::Table &cards = dm.Cards;
   cards.locate(QStringLiteral("CARD_ID"), CardId);
   const auto f = [&cards](const char *name) { return cards.fieldByName(QLatin1String(name)); };
-  const auto text = [&f](const char *name) { return zv::TrimTrailingBlanks(f(name).asString()); };
+  const auto text = [&f](const char *name) { return zv::TrimRight(f(name).asString()); };
   const auto dateOrToday = [](const zv::Field &v) { return qdate(v.isNull() ? zv::today() : v.asDateTime()); };
   if (!f("REGDATE").isNull()) AddDate->setDate(qdate(f("REGDATE").asDateTime()));
   zv::setTextAtStart(ebAdress, text("ADRESS"));

@@ -18,12 +18,6 @@ namespace {
 const QString kCaption = QStringLiteral("Редактиране на ЕГН");
 const QString kInvalidCaption = QStringLiteral("Невалидно ЕГН");
 
-QString withoutTrailingBlanks(QString s) {
-  qsizetype n = s.size();
-  while (n > 0 && s.at(n - 1) == QLatin1Char(' ')) --n;
-  s.truncate(n);
-  return s;
-}
 }  // namespace
 
 TEGNRepair::TEGNRepair(QWidget *parent)
@@ -129,10 +123,10 @@ void TEGNRepair::loadCurrent() {
   if (mq.active() && !mq.isEmpty()) {
     if (mq.recNo() >= mq.recordCount()) mq.last();
     const int row = mq.recNo();
-    DBText1->setText(withoutTrailingBlanks(mq.value(row, QStringLiteral("NAME")).toString()));
+    DBText1->setText(zv::TrimRight(mq.value(row, QStringLiteral("NAME")).toString()));
     zv::Table &person = DataModule1->Person;
     located_ = person.locate(QStringLiteral("PERSON_ID"), mq.value(row, QStringLiteral("PERSON_ID")));
-    if (located_) EgnEdit->setText(withoutTrailingBlanks(person.fieldByName(QStringLiteral("EGN")).asString()));
+    if (located_) EgnEdit->setText(zv::TrimRight(person.fieldByName(QStringLiteral("EGN")).asString()));
   }
   focusEgn();
 }

@@ -3,6 +3,7 @@
 #include <QDate>
 
 #include "Nomen.h"
+#include "egn.h"
 
 const char *const kSearchArgsUsage =
     "[--regnum TEXT | --egn TEXT | [--name TEXT] [--kids-from TEXT]\n"
@@ -16,18 +17,12 @@ QDate readDate(const QString &text) {
   return d;
 }
 
-QString withoutTrailingBlanks(QString s) {
-  qsizetype n = s.size();
-  while (n > 0 && s.at(n - 1) == QLatin1Char(' ')) --n;
-  s.truncate(n);
-  return s;
-}
 
 // The list entry whose text, without its trailing blanks, is text; as the
 // list holds it. Empty (nothing picked) when there is none.
 QString pickFromList(const QString &column, const QString &text) {
   for (const zv::NomEntry &e : zv::NomEntries(column))
-    if (withoutTrailingBlanks(e.text) == text) return e.text;
+    if (zv::TrimRight(e.text) == text) return e.text;
   return QString();
 }
 }  // namespace

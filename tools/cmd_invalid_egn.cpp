@@ -4,15 +4,7 @@
 #include "DataModule.h"
 #include "InvalidEgn.h"
 #include "Options.h"
-
-namespace {
-QString withoutTrailingBlanks(QString s) {
-  qsizetype n = s.size();
-  while (n > 0 && s.at(n - 1) == QLatin1Char(' ')) --n;
-  s.truncate(n);
-  return s;
-}
-}  // namespace
+#include "egn.h"
 
 int cmdInvalidEgn(const QStringList &args, QTextStream &out, QTextStream &err) {
   const ParsedOptions o = parseOptions(args, {QStringLiteral("database")});
@@ -28,8 +20,8 @@ int cmdInvalidEgn(const QStringList &args, QTextStream &out, QTextStream &err) {
   zv::OpenInvalidEgnList(q);
   for (int r = 0; r < q.recordCount(); ++r)
     out << q.value(r, QStringLiteral("REG_NUM")).toString() << '\t'
-        << withoutTrailingBlanks(q.value(r, QStringLiteral("NAME")).toString()) << '\t'
-        << withoutTrailingBlanks(q.value(r, QStringLiteral("EGN")).toString()) << '\n';
+        << zv::TrimRight(q.value(r, QStringLiteral("NAME")).toString()) << '\t'
+        << zv::TrimRight(q.value(r, QStringLiteral("EGN")).toString()) << '\n';
   out << zv::InvalidEgnCountText(q.recordCount()) << '\n';
   dm.disconnectCommitting();
   return 0;

@@ -6,15 +6,7 @@
 #include "Options.h"
 #include "SearchArgs.h"
 #include "SearchFilter.h"
-
-namespace {
-QString withoutTrailingBlanks(QString s) {
-  qsizetype n = s.size();
-  while (n > 0 && s.at(n - 1) == QLatin1Char(' ')) --n;
-  s.truncate(n);
-  return s;
-}
-}  // namespace
+#include "egn.h"
 
 int cmdSearch(const QStringList &args, QTextStream &out, QTextStream &err) {
   const auto usage = [&](const QString &why) {
@@ -46,8 +38,8 @@ int cmdSearch(const QStringList &args, QTextStream &out, QTextStream &err) {
   zv::Query &q = dm.MainQuery;
   for (int r = 0; r < q.recordCount(); ++r)
     out << q.value(r, QStringLiteral("REG_NUM")).toString() << '\t'
-        << withoutTrailingBlanks(q.value(r, QStringLiteral("NAME")).toString()) << '\t'
-        << withoutTrailingBlanks(q.value(r, QStringLiteral("EGN")).toString()) << '\n';
+        << zv::TrimRight(q.value(r, QStringLiteral("NAME")).toString()) << '\t'
+        << zv::TrimRight(q.value(r, QStringLiteral("EGN")).toString()) << '\n';
   dm.disconnectCommitting();
   return 0;
 }
