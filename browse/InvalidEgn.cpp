@@ -10,17 +10,8 @@ namespace zv {
 bool IsInvalidEgn(const QString &egn) {
   // EgnBirthDate(egn, 0) == 0 without building and parsing a date text: the
   // list tests every person of the register.
-  if (!EgnCheckDigitOk(egn)) return true;
-  const auto two = [&](int at) { return (egn.at(at).unicode() - '0') * 10 + (egn.at(at + 1).unicode() - '0'); };
-  int year = two(0) + 1900, month = two(2);
-  const int day = two(4);
-  if (month > 40) {
-    month -= 40;
-    year += 100;
-  } else if (month > 20) {
-    month -= 20;
-    year -= 100;
-  }
+  int year = 0, month = 0, day = 0;
+  if (!EgnDateParts(egn, year, month, day)) return true;
   if (!QDate::isValid(year, month, day)) return true;
   return year == 1899 && month == 12 && day == 30;  // day 0 stands for no date
 }

@@ -88,12 +88,11 @@ QString MakeEgn(const QDate &born, int serial) {
   return nine + QString::number(EgnCheckDigit(nine));
 }
 
-TDate EgnBirthDate(const QString &text, int yearOffset) {
-  if (!EgnCheckDigitOk(text)) return 0;
-  const int y = digitAt(text, 0) * 10 + digitAt(text, 1);
-  int month = digitAt(text, 2) * 10 + digitAt(text, 3);
-  int day = digitAt(text, 4) * 10 + digitAt(text, 5);
-  int year = y + 1900 + yearOffset;
+bool EgnDateParts(const QString &text, int &year, int &month, int &day) {
+  if (!EgnCheckDigitOk(text)) return false;
+  year = digitAt(text, 0) * 10 + digitAt(text, 1) + 1900;
+  month = digitAt(text, 2) * 10 + digitAt(text, 3);
+  day = digitAt(text, 4) * 10 + digitAt(text, 5);
   if (month > 40) {
     month -= 40;
     year += 100;
@@ -101,6 +100,13 @@ TDate EgnBirthDate(const QString &text, int yearOffset) {
     month -= 20;
     year -= 100;
   }
+  return true;
+}
+
+TDate EgnBirthDate(const QString &text, int yearOffset) {
+  int year = 0, month = 0, day = 0;
+  if (!EgnDateParts(text, year, month, day)) return 0;
+  year += yearOffset;
   // Anniversaries of a 29 February birth fall on 1 March, leap year or not.
   if (day == 29 && month == 2 && yearOffset > 0) {
     month = 3;

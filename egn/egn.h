@@ -24,6 +24,11 @@ int EgnCheckDigit(const QString &nineDigits);
 // century) with the given three serial digits and its check digit.
 QString MakeEgn(const QDate &born, int serial);
 
+// The year, month and day the number encodes, the century folded in (month
+// +20 for the 1800s, +40 for the 2000s); not checked to be a real date. False
+// when the number fails the check digit.
+bool EgnDateParts(const QString &text, int &year, int &month, int &day);
+
 // The date of birth encoded in the number, moved forward by yearOffset whole
 // years (a 29 February birthday lands on 1 March whenever yearOffset > 0).
 // 0 when the number fails the check digit or names no real calendar date.
