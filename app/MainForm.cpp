@@ -673,7 +673,7 @@ void TMainForm::reopening(const std::function<void()> &fn) {
   try {
     fn();
   } catch (...) {
-    model_->reset();
+    if (!DataModule1->MainQuery.active()) model_->reset();
     throw;
   }
 }
@@ -704,16 +704,9 @@ void TMainForm::mPassChangeClick() {
 }
 
 void TMainForm::mSlBelClick() {
-  guarded([&] {
-    try {
-      PrintCertificate(FamilyGrid);
-    } catch (...) {
-      // The list could not be put back (the server gone): the grid is told
-      // that it is empty now.
-      if (!DataModule1->MainQuery.active()) model_->reset();
-      throw;
-    }
-  });
+  // The certificate narrows the list and puts it back; when it cannot (the
+  // server gone), the grid is told the list is empty.
+  guarded([&] { reopening([&] { PrintCertificate(FamilyGrid); }); });
 }
 void TMainForm::mInvalidClick() {
   guarded([&] {

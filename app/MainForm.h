@@ -129,8 +129,9 @@ class TMainForm : public QMainWindow {
   void openCurrentCard();
   bool refuseUnless(bool allowed);
   bool onInvalidTab() const;
-  // Runs fn, which reopens the register query; a failure leaves the grid
-  // empty rather than showing rows of a closed query.
+  // Runs fn, which reopens the register query; a failure that leaves the
+  // query closed leaves the grid empty rather than showing rows it no longer
+  // has.
   void reopening(const std::function<void()> &fn);
 
   TSearchPanel *GroupBox3 = nullptr;

@@ -78,17 +78,16 @@ void TSaveRepViewSettings::Load(const QString &iniFile, const QString &userName)
   counter_ = IniFile::lookup(secs, kMainSection, QStringLiteral("SectionCount"), QStringLiteral("0")).trimmed().toInt(&ok);
   // Numbers handed out are 1 and up; a damaged counter starts again at 0.
   if (!ok || counter_ < 0) counter_ = 0;
-  QStringList seen;
-  for (const IniFile::Section &sec : secs) {
-    const QString &section = sec.name;
+  for (auto it = secs.cbegin(); it != secs.cend(); ++it) {
+    const QString &section = it->name;
     if (section.left(7).compare(QLatin1String("QRNView"), Qt::CaseInsensitive) != 0) continue;
     if (section.compare(kMainSection, Qt::CaseInsensitive) == 0) continue;
+    const auto sameName = [&](const IniFile::Section &o) { return o.name.compare(section, Qt::CaseInsensitive) == 0; };
     // A section named twice is read from its first place: one view.
-    if (seen.contains(section, Qt::CaseInsensitive)) continue;
-    seen << section;
+    if (std::any_of(secs.cbegin(), it, sameName)) continue;
     qsizetype lines = 0;
     for (const IniFile::Section &same : secs)
-      if (same.name.compare(section, Qt::CaseInsensitive) == 0) lines += static_cast<qsizetype>(same.entries.size());
+      if (sameName(same)) lines += static_cast<qsizetype>(same.entries.size());
     auto v = std::make_unique<TSaveRepView>();
     v->Section = section;
     const qsizetype cut = section.lastIndexOf(QLatin1Char('_'));
