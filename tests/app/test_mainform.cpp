@@ -18,7 +18,7 @@
 #include "DataModule.h"
 #include "Dialogs.h"
 #include "Install.h"
-#include "LoginCall.h"
+#include "LoginAs.h"
 #include "Modal.h"
 #include "MainForm.h"
 #include "Session.h"
@@ -76,12 +76,7 @@ class MainFormTest : public ::testing::Test {
   }
   // Fills a login record as the library would and starts the work.
   void start(const QString &userName, const QString &role, const QString &login = QStringLiteral("ivan")) {
-    TLogInfoRec *rec = NewLoginRecord();
-    logrec::writeText(rec->data(), logrec::DbPath, reg.path);
-    logrec::writeText(rec->data(), logrec::DbUser, QStringLiteral("SYSDBA"));
-    logrec::writeText(rec->data(), logrec::UserName, userName);
-    logrec::writeText(rec->data(), logrec::LoginName, login);
-    logrec::writeText(rec->data(), logrec::Role, role);
+    zvtest::FillLoginRecord({.dbPath = reg.path, .userName = userName, .loginName = login, .role = role});
     startWithRecord();
   }
   void startWithRecord() {

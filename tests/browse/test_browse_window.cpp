@@ -22,7 +22,7 @@
 #include "BrowseFixture.h"
 #include "Dialogs.h"
 #include "EGNRepair.h"
-#include "LoginCall.h"
+#include "LoginAs.h"
 #include "MainForm.h"
 #include "Modal.h"
 #include "SearchPanel.h"
@@ -46,12 +46,8 @@ class BrowseWindow : public ::testing::Test {
     qputenv("USERPROFILE", QFile::encodeName(profile.path()));
     zv::setNow(QDateTime(QDate(2024, 6, 15), QTime(10, 20, 30)));
     zv::session() = zv::Session{};
-    TLogInfoRec *rec = NewLoginRecord();
-    logrec::writeText(rec->data(), logrec::DbPath, reg.path);
-    logrec::writeText(rec->data(), logrec::DbUser, QStringLiteral("SYSDBA"));
-    logrec::writeText(rec->data(), logrec::UserName, QStringLiteral("Администратор"));
-    logrec::writeText(rec->data(), logrec::LoginName, QStringLiteral("admin"));
-    logrec::writeText(rec->data(), logrec::Role, QStringLiteral("USER1"));
+    zvtest::FillLoginRecord({.dbPath = reg.path, .userName = QStringLiteral("Администратор"),
+                             .loginName = QStringLiteral("admin"), .role = QStringLiteral("USER1")});
     form = std::make_unique<TMainForm>();
     dm = std::make_unique<TDataModule1>();
     form->quitApplication = [] {};

@@ -11,7 +11,7 @@
 #include "DataModule.h"
 #include "Dialogs.h"
 #include "Install.h"
-#include "LoginCall.h"
+#include "LoginAs.h"
 #include "MainForm.h"
 #include "Session.h"
 #include "TempRegister.h"
@@ -54,12 +54,8 @@ class ListFixture : public ::testing::Test {
   virtual void fillRegister() {}
 
   void start(const QString &login = QStringLiteral("ivan")) {
-    TLogInfoRec *rec = NewLoginRecord();
-    logrec::writeText(rec->data(), logrec::DbPath, reg.path);
-    logrec::writeText(rec->data(), logrec::DbUser, QStringLiteral("SYSDBA"));
-    logrec::writeText(rec->data(), logrec::UserName, QStringLiteral("Иван Иванов"));
-    logrec::writeText(rec->data(), logrec::LoginName, login);
-    logrec::writeText(rec->data(), logrec::Role, QStringLiteral("USER1"));
+    zvtest::FillLoginRecord({.dbPath = reg.path, .userName = QStringLiteral("Иван Иванов"),
+                             .loginName = login, .role = QStringLiteral("USER1")});
     form = std::make_unique<TMainForm>();
     dm = std::make_unique<TDataModule1>();
     form->quitApplication = [] {};

@@ -17,7 +17,7 @@
 #include "Install.h"
 #include "Klas.h"
 #include "Modal.h"
-#include "LoginCall.h"
+#include "LoginAs.h"
 #include "MainForm.h"
 #include "Print.h"
 #include "Session.h"
@@ -99,12 +99,8 @@ class RankingFixture : public ::testing::Test {
       zv::putUser(db, tr, QStringLiteral("clerk"), QStringLiteral("Мария Петрова"), role, QStringLiteral("pw"));
       db.disconnect();
     }
-    TLogInfoRec *rec = NewLoginRecord();
-    logrec::writeText(rec->data(), logrec::DbPath, reg.path);
-    logrec::writeText(rec->data(), logrec::DbUser, QStringLiteral("SYSDBA"));
-    logrec::writeText(rec->data(), logrec::UserName, QStringLiteral("Мария Петрова"));
-    logrec::writeText(rec->data(), logrec::LoginName, QStringLiteral("clerk"));
-    logrec::writeText(rec->data(), logrec::Role, role);
+    zvtest::FillLoginRecord({.dbPath = reg.path, .userName = QStringLiteral("Мария Петрова"),
+                             .loginName = QStringLiteral("clerk"), .role = role});
     form = std::make_unique<TMainForm>();
     dm = std::make_unique<TDataModule1>();
     form->quitApplication = [] {};

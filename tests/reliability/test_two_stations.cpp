@@ -28,7 +28,7 @@
 #include "CardWindowFixture.h"
 #include "Install.h"
 #include "Klas.h"
-#include "LoginCall.h"
+#include "LoginAs.h"
 #include "MainForm.h"
 #include "Modal.h"
 #include "SaveRep_u.h"
@@ -53,6 +53,12 @@ const QString kChangedElsewhere = QStringLiteral("променен от друг
 QString serverBase() { return qEnvironmentVariable("ZV_TEST_SERVER"); }
 QString dbUser() { return qEnvironmentVariable("ISC_USER", QStringLiteral("SYSDBA")); }
 QString dbPassword() { return qEnvironmentVariable("ISC_PASSWORD"); }
+// Names the register on the server with the test's credentials.
+void aimAt(fb::Database &db, const QString &path) {
+  db.databaseName = path;
+  db.userName = dbUser();
+  db.password = dbPassword();
+}
 
 // One workstation: its data module and its card window.
 struct Station {
@@ -100,9 +106,7 @@ class TwoStations : public ::testing::Test {
     Dialogs::setScripted(false);
     if (!path.isEmpty()) {
       fb::Database db;
-      db.databaseName = path;
-      db.userName = dbUser();
-      db.password = dbPassword();
+      aimAt(db, path);
       try {
         db.connect();
         isc_drop_database(nullptr, db.handle());
@@ -117,9 +121,7 @@ class TwoStations : public ::testing::Test {
   // Committed rows, through a connection of its own, as "a|b|c".
   QStringList committed(const QString &sql) {
     fb::Database db;
-    db.databaseName = path;
-    db.userName = dbUser();
-    db.password = dbPassword();
+    aimAt(db, path);
     db.connect();
     fb::Transaction tr(db);
     zv::Query q(db, tr);
@@ -375,9 +377,7 @@ class ServerOutage {
     if (!portAnswers()) return false;
     if (probe_.isEmpty()) return true;
     fb::Database db;
-    db.databaseName = probe_;
-    db.userName = dbUser();
-    db.password = dbPassword();
+    aimAt(db, probe_);
     try {
       db.connect();
       db.disconnect();
@@ -492,13 +492,12 @@ TEST_F(TwoStations, ServerLostUnderTheMainWindow) {
   storedCard(16);
   QTemporaryDir profile;
   qputenv("USERPROFILE", QFile::encodeName(profile.path()));
-  TLogInfoRec *rec = NewLoginRecord();
-  logrec::writeText(rec->data(), logrec::DbPath, path);
-  logrec::writeText(rec->data(), logrec::DbUser, dbUser());
-  logrec::writeText(rec->data(), logrec::DbPassword, dbPassword());
-  logrec::writeText(rec->data(), logrec::UserName, QStringLiteral("Администратор"));
-  logrec::writeText(rec->data(), logrec::LoginName, QStringLiteral("admin"));
-  logrec::writeText(rec->data(), logrec::Role, QStringLiteral("USER1"));
+  zvtest::FillLoginRecord({.dbPath = path,
+                           .userName = QStringLiteral("Администратор"),
+                           .loginName = QStringLiteral("admin"),
+                           .role = QStringLiteral("USER1"),
+                           .dbUser = dbUser(),
+                           .dbPassword = dbPassword()});
   use(b);
   auto form = std::make_unique<TMainForm>();
   form->quitApplication = [] {};
