@@ -27,7 +27,7 @@ TAboutForm::TAboutForm(QWidget *parent) : QDialog(parent) {
                     .arg(QStringLiteral(QUORINZV_VERSION)));
   v->addWidget(text);
   auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
-  buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("ОК"));
+  buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Добре"));
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   v->addWidget(buttons);
 }

@@ -70,7 +70,11 @@ std::optional<QString> WholeNumberLiteral(const QString &text) {
 
 SearchFilter BuildSearchFilter(const SearchCriteria &c, const NomCodeLookup &codeOf) {
   Builder b;
-  if (!c.nameOn && !c.egnOn) b.out.filter = kHoldersOnlyFilter;
+  // A ticked name or personal number whose text was cleared searches for
+  // nothing: it is left out, and the list keeps to the holders.
+  const bool nameOn = c.nameOn && !c.name.trimmed().isEmpty();
+  const bool egnOn = c.egnOn && !c.egn.trimmed().isEmpty();
+  if (!nameOn && !egnOn) b.out.filter = kHoldersOnlyFilter;
 
   if (c.regNumOn) {
     if (const auto n = WholeNumberLiteral(c.regNum)) {
@@ -78,13 +82,14 @@ SearchFilter BuildSearchFilter(const SearchCriteria &c, const NomCodeLookup &cod
       b.caption(c.regNum.trimmed());
     }
   }
-  if (c.nameOn) {
+  if (nameOn) {
+    // Both sides in capitals: "георгиев", "ГЕОРГИЕВ" and "Георгиев" find the
+    // same names.
     const QString upper = c.name.toUpper();
-    b.clause(QStringLiteral("and( P.NAME LIKE '%") + likeEnd(upper) + QStringLiteral(" or P.NAME LIKE '%") +
-             likeEnd(c.name) + QStringLiteral(")"));
+    b.clause(QStringLiteral("and( upper(P.NAME) LIKE '%") + likeEnd(upper) + QStringLiteral(")"));
     b.caption(upper);
   }
-  if (c.egnOn) {
+  if (egnOn) {
     b.clause(QStringLiteral("and P.EGN LIKE '%") + likeEnd(c.egn));
     b.caption(c.egn);
   }

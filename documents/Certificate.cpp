@@ -10,6 +10,7 @@
 
 #include "DataModule.h"
 #include "RankingReport.h"
+#include "egn.h"
 
 namespace zv {
 
@@ -28,8 +29,11 @@ struct Spot {
 constexpr Spot kName{18.5, 7.4}, kAddress{2.1, 10.8}, kRegNum{59.0, 13.8}, kGroupDate{70.4, 13.8},
     kGroup{97.9, 13.8}, kIssued{14.0, 35.7};
 constexpr double kPt = 8, kSmallestPt = 5;
+// A name or an address is never cut: it is set smaller down to this size,
+// and what still does not fit goes on to the next line.
+constexpr double kSmallestWholePt = 6;
 // Room kept between a printed value and the next fixed word.
-constexpr double kClear = 0.6;
+constexpr double kClear = 1.0;
 
 const QString kLine1 =
     QStringLiteral("        Служба \"Жилищно настаняване\" при ОбНС \"Долинец\" дава настоящата служебна");
@@ -87,6 +91,68 @@ class CertificatePainter {
     text(x, top, shown, f);
   }
 
+  // A name or an address in the gap of its line, whole. When it fits the gap
+  // at some size down to kSmallestWholePt it is set there, and the line's
+  // closing words stay at the right edge. Otherwise it runs on, in the
+  // smallest size and broken between words, over the rest of this line and
+  // the lines below, and the closing words follow it on its last line.
+  // Returns how many lines were used (1 when it fitted its gap).
+  // The fixed words are set from lineTop, the value from valueTop.
+  int whole(double lineTop, double valueTop, double x, const QString &lead, const QString &closing,
+            const QString &s) {
+    const double right = kTextX + kTextW;
+    const double closingAt = right - width(closing, font_);
+    const double lh = lineHeight();
+    const QString value = s.trimmed();
+    QFont f = font_;
+    while (width(value, f) > closingAt - kClear - x && f.pointSizeF() > kSmallestWholePt)
+      f.setPointSizeF(std::max(kSmallestWholePt, f.pointSizeF() - 0.5));
+    if (width(value, f) <= closingAt - kClear - x) {
+      text(kTextX, lineTop, lay(lead, {{closing, closingAt}}).line, font_);
+      text(x, valueTop, value, f);
+      return 1;
+    }
+    // The words, each kept whole unless a single word is wider than a line.
+    QStringList words = value.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    std::vector<QString> lines;
+    QString line;
+    double start = x;
+    const auto fits = [&](const QString &t, double from, double end) { return width(t, f) <= end - from; };
+    for (int i = 0; i < words.size(); ++i) {
+      const QString candidate = line.isEmpty() ? words[i] : line + QLatin1Char(' ') + words[i];
+      if (fits(candidate, start, right)) {
+        line = candidate;
+        continue;
+      }
+      if (line.isEmpty()) {
+        // One word wider than the whole line: broken between letters.
+        QString head = words[i];
+        while (head.size() > 1 && !fits(head, start, right)) head.chop(1);
+        lines.push_back(head);
+        words[i] = words[i].mid(head.size());
+        --i;
+      } else {
+        lines.push_back(line);
+        line.clear();
+        --i;
+      }
+      start = kTextX;
+    }
+    // The closing words need room after the last piece.
+    if (!fits(line, start, closingAt - kClear)) {
+      lines.push_back(line);
+      line.clear();
+      start = kTextX;
+    }
+    lines.push_back(line);
+    text(kTextX, lineTop, lead, font_);
+    const double last = static_cast<double>(lines.size() - 1) * lh;
+    for (size_t i = 0; i < lines.size(); ++i)
+      text(i == 0 ? x : kTextX, valueTop + static_cast<double>(i) * lh, lines[i], f);
+    text(closingAt, lineTop + last, closing, font_);
+    return static_cast<int>(lines.size());
+  }
+
   // A line of fixed pieces, each after a run of blanks that brings it as
   // near as a blank allows to where it should start. Returns the line and
   // where each piece starts, in millimetres.
@@ -116,36 +182,35 @@ class CertificatePainter {
   void detail(double y, const CertificateRow &r, const QString &issued) {
     const double lh = lineHeight();
     const double right = kTextX + kTextW;
-    const auto top = [&](int line) { return y + kTextTop + line * lh; };
+    // A name or an address that runs on to further lines moves everything
+    // below it down by as many lines.
+    double down = 0;
+    const auto top = [&](int line) { return y + down + kTextTop + line * lh; };
+    const auto at = [&](double spot) { return y + down + spot; };
     const auto endsAt = [&](const QString &piece, double end) { return end - width(piece, font_); };
 
     text(kTextX, top(0), kLine1, font_);
 
-    const Laid l2 = lay(kLine2a, {{kLine2b, endsAt(kLine2b, right)}});
-    text(kTextX, top(1), l2.line, font_);
-    value(kName.x, y + kName.top, l2.starts[0] - kClear, r.name);
-
-    const Laid l3 = lay(QString(), {{kLine3, endsAt(kLine3, right)}});
-    text(kTextX, top(2), l3.line, font_);
-    value(kAddress.x, y + kAddress.top, l3.starts[0] - kClear, r.address);
+    down += (whole(top(1), at(kName.top), kName.x, kLine2a, kLine2b, r.name) - 1) * lh;
+    down += (whole(top(2), at(kAddress.top), kAddress.x, QString(), kLine3, r.address) - 1) * lh;
 
     const Laid l4 = lay(kLine4a, {{kLine4b, endsAt(kLine4b, kGroupDate.x - kClear)},
                                   {kLine4c, endsAt(kLine4c, kGroup.x - kClear)},
                                   {kLine4d, endsAt(kLine4d, right)}});
     text(kTextX, top(3), l4.line, font_);
-    value(kRegNum.x, y + kRegNum.top, l4.starts[0] - kClear, r.regNum);
-    value(kGroupDate.x, y + kGroupDate.top, l4.starts[1] - kClear, r.groupDate);
-    value(kGroup.x, y + kGroup.top, l4.starts[2] - kClear, r.group);
+    value(kRegNum.x, at(kRegNum.top), l4.starts[0] - kClear, r.regNum);
+    value(kGroupDate.x, at(kGroupDate.top), l4.starts[1] - kClear, r.groupDate);
+    value(kGroup.x, at(kGroup.top), l4.starts[2] - kClear, r.group);
 
     text(kTextX, top(4), kLine5, font_);
     text(kTextX, top(5), kLine6, font_);
 
     const Laid l11 = lay(QString(), {{kLine11, endsAt(kLine11, right)}});
     text(kTextX, top(10), l11.line, font_);
-    value(kIssued.x, y + kIssued.top, l11.starts[0] - kClear, issued);
+    value(kIssued.x, at(kIssued.top), l11.starts[0] - kClear, issued);
 
-    rule(kPurposeRule1X, y + kPurposeRule1Y, kPurposeRule1W);
-    rule(kPurposeRule2X, y + kPurposeRule2Y, kPurposeRule2W);
+    rule(kPurposeRule1X, at(kPurposeRule1Y), kPurposeRule1W);
+    rule(kPurposeRule2X, at(kPurposeRule2Y), kPurposeRule2W);
   }
 
  private:
@@ -168,7 +233,7 @@ std::vector<CertificateRow> CertificateRows(const TDataModule1 &dm) {
     return Field(QString(), q.value(r, QString::fromLatin1(field))).asString();
   };
   for (int r = 0; r < q.recordCount(); ++r)
-    out.push_back(CertificateRow{text(r, "NAME").left(40), text(r, "ADRESS").left(45), text(r, "REG_NUM"),
+    out.push_back(CertificateRow{TrimRight(text(r, "NAME")), TrimRight(text(r, "ADRESS")), text(r, "REG_NUM"),
                                  text(r, "GRUPA_DATE").left(13), text(r, "GROUP1")});
   return out;
 }
@@ -183,9 +248,11 @@ QString NarrowToCard(const QString &filterLine, int regNum) {
   return filterLine + QStringLiteral("and REG_NUM = ") + QString::number(regNum);
 }
 
-void SetCertificatePageLayout(QPagedPaintDevice &device) {
-  device.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10),
-                                   QPageLayout::Millimeter));
+QString CardHoldersFilter(int regNum) { return NarrowToCard(QStringLiteral("and P.PERSON_TYPE = 0 "), regNum); }
+
+void SetCertificatePageLayout(QPagedPaintDevice &device, const QPageSize &paper) {
+  device.setPageLayout(
+      QPageLayout(paper, QPageLayout::Portrait, QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
 }
 
 int PaintCertificates(QPagedPaintDevice &device, const std::vector<CertificateRow> &rows, const QString &heading,

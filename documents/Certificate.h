@@ -3,6 +3,7 @@
 // organisation heading and the title on every page, then one certificate per
 // listed row, each a fixed text with the family's values printed in its
 // gaps. Painted on any paged device (a printer, a PDF file) in millimetres.
+#include <QPageSize>
 #include <QString>
 #include <vector>
 
@@ -20,8 +21,8 @@ inline const QString kCertificateTitle = QStringLiteral("  СЛУЖЕБНА БЕ
 
 // One certificate's values as printed.
 struct CertificateRow {
-  QString name;       // the first 40 characters
-  QString address;    // the first 45 characters
+  QString name;       // whole, without the blanks that pad the column
+  QString address;    // whole, likewise
   QString regNum;
   QString groupDate;  // the first 13 characters of the date text
   QString group;      // the group's number
@@ -35,9 +36,13 @@ QString CertificateHeading(TDataModule1 &dm);
 
 // "and REG_NUM = n" after the filter line, nothing between them.
 QString NarrowToCard(const QString &filterLine, int regNum);
+// The filter line of a certificate: the holder rows of the card, as the
+// list of all cards shows them, whatever list is shown now.
+QString CardHoldersFilter(int regNum);
 
-// Letter, portrait, 10 mm margins on every side.
-void SetCertificatePageLayout(QPagedPaintDevice &device);
+// Portrait on the given paper (A4 unless a print dialog chose another),
+// 10 mm margins on every side.
+void SetCertificatePageLayout(QPagedPaintDevice &device, const QPageSize &paper = QPageSize(QPageSize::A4));
 
 // The font of the ranking's printout: Arial where installed, else its
 // metric twin.

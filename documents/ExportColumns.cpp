@@ -2,6 +2,7 @@
 
 #include "DataModule.h"
 #include "MainColumns.h"
+#include "egn.h"
 
 #include <algorithm>
 
@@ -90,8 +91,10 @@ void ListRows::cells(int row, QStringList &out) const {
   out.resize(static_cast<qsizetype>(index_.size()));
   for (size_t c = 0; c < index_.size(); ++c) {
     const int fi = index_[c];
-    out[static_cast<qsizetype>(c)] = fi == kRowNumber ? QString::number(row + 1)
-                                                      : Field(QString(), dm_.MainQuery.value(row, fi)).asString();
+    // Without the blanks that pad a fixed-width column, so that a sort or a
+    // filter in the spreadsheet sees "Иван" once; leading blanks stay.
+    out[static_cast<qsizetype>(c)] =
+        fi == kRowNumber ? QString::number(row + 1) : TrimRight(Field(QString(), dm_.MainQuery.value(row, fi)).asString());
   }
 }
 

@@ -57,7 +57,8 @@ bool IsFloatField(const TDataModule1 &dm, const QString &field);
 
 // The rows of the register list as the grid shows them: the "  №" column as
 // the running row number, dates as dd.mm.yyyy (with the time when one is
-// stored), lookup columns as their texts, empty for an empty value.
+// stored), lookup columns as their texts, empty for an empty value; texts
+// without the blanks that pad their columns.
 class ListRows : public ExportRows {
  public:
   ListRows(const TDataModule1 &dm, QStringList fields);

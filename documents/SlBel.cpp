@@ -10,7 +10,11 @@
 #include "DataModule.h"
 
 QPrinter &SystemPrinter() {
+  // A4 until the clerk picks another paper in the print dialog; that choice
+  // then stays for the rest of the run.
   static QPrinter printer(QPrinter::HighResolution);
+  static const bool onA4 = (zv::SetCertificatePageLayout(printer), true);
+  Q_UNUSED(onA4);
   return printer;
 }
 
@@ -21,7 +25,8 @@ namespace {
 class ListRestore {
  public:
   ListRestore(QTableView *grid, TDataModule1 &dm, int regNum)
-      : grid_(grid), dm_(dm), regNum_(regNum), filter_(dm.MainQuery.SQL.value(1)) {}
+      : grid_(grid), dm_(dm), regNum_(regNum), filter_(dm.MainQuery.SQL.value(1)),
+        recordFilter_(dm.MainQuery.filtered()) {}
   // After a command that ended normally: an error here is the clerk's to see.
   void now() {
     done_ = true;
@@ -47,6 +52,7 @@ class ListRestore {
     q.close();
     while (q.SQL.size() < 2) q.SQL << QString();
     q.SQL[1] = filter_;
+    q.setFiltered(recordFilter_);
     q.open();
     int row = 0;
     for (int r = 0; r < q.recordCount(); ++r)
@@ -68,6 +74,7 @@ class ListRestore {
   TDataModule1 &dm_;
   int regNum_;
   QString filter_;
+  bool recordFilter_;  // the invalid-number list's filter of rows
 };
 
 }  // namespace
@@ -82,12 +89,14 @@ void PrintCertificate(QTableView *grid) {
   if (row >= q.recordCount()) row = q.recordCount() - 1;
   const int regNum = row >= 0 ? zv::Field(QString(), q.value(row, QStringLiteral("REG_NUM"))).asInteger() : 0;
 
-  // 2.-3. The list, detached from the grid, narrowed to that card.
+  // 2.-3. The list, detached from the grid, narrowed to the card's holder
+  //    rows: a paper states the holder, whichever member was selected.
   grid->setUpdatesEnabled(false);
   ListRestore restore(grid, dm, regNum);
   q.close();
   while (q.SQL.size() < 2) q.SQL << QString();
-  q.SQL[1] = zv::NarrowToCard(q.SQL[1], regNum);
+  q.SQL[1] = zv::CardHoldersFilter(regNum);
+  q.setFiltered(false);
   q.open();
 
   // 4. The printer, then the certificates straight to it.
@@ -96,7 +105,9 @@ void PrintCertificate(QTableView *grid) {
   dialog.setObjectName(QStringLiteral("PrintDialog"));
   if (dialog.exec() == QDialog::Accepted) {
     const QString heading = zv::CertificateHeading(dm);
-    zv::SetCertificatePageLayout(printer);
+    // The paper chosen in the dialog; the certificate's own orientation and
+    // margins on it.
+    zv::SetCertificatePageLayout(printer, printer.pageLayout().pageSize());
     if (zv::PaintCertificates(printer, zv::CertificateRows(dm), heading, zv::today()) < 0)
       throw fb::Error(QStringLiteral("Служебната бележка не може да бъде отпечатана: принтерът не приема печат."));
   }

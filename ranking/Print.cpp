@@ -160,10 +160,9 @@ void TRankingPreview::PrintClick() {
   QPrinter printer(QPrinter::HighResolution);
   zv::SetRankingPageLayout(printer);
   if (!choosePrinter || !choosePrinter(printer, this)) return;
-  // The paper may change with the printer; the report stays landscape with
-  // its margins.
-  printer.setPageOrientation(QPageLayout::Landscape);
-  printer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+  // The pages are laid out on the paper chosen in the dialog, landscape with
+  // the report's margins.
+  zv::SetRankingPageLayout(printer, printer.pageLayout().pageSize());
   int pages = 0;
   {
     BusyCursor busy;

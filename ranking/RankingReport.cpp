@@ -27,9 +27,8 @@ bool ReadRankingTexts(const QString &path, RankingReportTexts &texts) {
   return true;
 }
 
-void SetRankingPageLayout(QPagedPaintDevice &device) {
-  device.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Landscape,
-                                   QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
+void SetRankingPageLayout(QPagedPaintDevice &device, const QPageSize &paper) {
+  device.setPageLayout(QPageLayout(paper, QPageLayout::Landscape, QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
 }
 
 QString ReportFontFamily() {

@@ -3,6 +3,7 @@
 // headings, one line per ranked family, the count of families and a foot on
 // every page. Painted on any paged device (the preview's printer, a real
 // printer, a PDF file) from rows and texts laid out in millimetres.
+#include <QPageSize>
 #include <QString>
 #include <vector>
 
@@ -26,8 +27,10 @@ struct RankingReportTexts {
 // were, when the file is there but cannot be read.
 bool ReadRankingTexts(const QString &path, RankingReportTexts &texts);
 
-// Letter, landscape, 10 mm margins on every side.
-void SetRankingPageLayout(QPagedPaintDevice &device);
+// Landscape on the given paper (A4 unless a print dialog chose another),
+// 10 mm margins on every side. The bands fill as many rows as the paper's
+// height holds.
+void SetRankingPageLayout(QPagedPaintDevice &device, const QPageSize &paper = QPageSize(QPageSize::A4));
 
 // The font of the printout: Arial where installed, else its metric twin.
 QString ReportFontFamily();

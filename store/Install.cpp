@@ -56,15 +56,19 @@ struct NomList {
 
 QList<NomList> defaultLists() {
   return {
+      // Each group's text begins with the number that the certificate, the
+      // place line and the ranking printout give it: its row plus one.
       {"GROUP1",
-       {QStringLiteral("0 - Без група (не участва в класирането)"),
-        QStringLiteral("1 - Живеещи в негодни за обитаване помещения"),
-        QStringLiteral("2 - Живеещи в пренаселени жилища"), QStringLiteral("3 - Живеещи под наем в частни жилища"),
-        QStringLiteral("4 - Живеещи при родители или близки"), QStringLiteral("5 - Други")}},
+       {QStringLiteral("1 - Без група (не участва в класирането)"),
+        QStringLiteral("2 - Живеещи в негодни за обитаване помещения"),
+        QStringLiteral("3 - Живеещи в пренаселени жилища"), QStringLiteral("4 - Живеещи под наем в частни жилища"),
+        QStringLiteral("5 - Живеещи при родители или близки"), QStringLiteral("6 - Други")}},
+      // Codes 3 and 5 count for the points; a family without any feature
+      // still needs an entry to choose.
       {"GROUP2",
        {QStringLiteral("Многодетно семейство"), QStringLiteral("Самотен родител"), QStringLiteral("Младо семейство"),
         QStringLiteral("Член с увреждане"), QStringLiteral("Пенсионери"),
-        QStringLiteral("Тежки жилищни условия")}},
+        QStringLiteral("Тежки жилищни условия"), QStringLiteral("Без особености")}},
       {"STATUS",
        {QStringLiteral("Подадено заявление"), QStringLiteral("Вписан в картотеката"), QStringLiteral("Настанен"),
         QStringLiteral("Отказано вписване"), QStringLiteral("Изваден от картотеката")}},

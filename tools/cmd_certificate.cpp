@@ -39,8 +39,7 @@ int cmdCertificate(const QStringList &args, QTextStream &out, QTextStream &err) 
     err << "Не същетсвува запис с този регистрационен номер" << "\n";
     return 1;
   }
-  dm.setMainLines(zv::NarrowToCard(QStringLiteral("and P.PERSON_TYPE = 0 "), regNum),
-                  QStringLiteral(" order by Reg_Num"));
+  dm.setMainLines(zv::CardHoldersFilter(regNum), QStringLiteral(" order by Reg_Num"));
   const QString heading = zv::CertificateHeading(dm);
   const std::vector<zv::CertificateRow> rows = zv::CertificateRows(dm);
   dm.disconnectCommitting();

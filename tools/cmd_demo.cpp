@@ -223,7 +223,7 @@ int fillDemoRegister(fb::Database &db, fb::Transaction &tr, int cards, unsigned 
     // ---- the card
     const int grupa = dice.pick(0, 5);
     const int sub = dice.pick(0, 9);
-    const int group2 = sub <= 5 ? sub : 9;
+    const int group2 = sub <= 5 ? sub : 6;  // "Без особености"
     const int statusRoll = dice.pick(0, 99);
     const int status = statusRoll < 75 ? 1 : statusRoll < 85 ? 0 : statusRoll < 92 ? 2 : statusRoll < 96 ? 3 : 4;
     QString address;

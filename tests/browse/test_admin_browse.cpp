@@ -51,7 +51,7 @@ TEST_F(AdminBrowse, SearchPrintsFilterCaptionAndRows) {
        "filter: and P.PERSON_TYPE = 0 \ncaption: Търсене\n"
        "1\tИВАН ПЕТРОВ\t8001150000\n2\tГЕОРГИ ИВАНОВ\t12345\n3\tПЕТЪР ПЕТРОВ\t7505050005\n"},
       {{"--name", "петров", "--kids-from", "2"},
-       "filter: and( P.NAME LIKE '%ПЕТРОВ%' or P.NAME LIKE '%петров%') and C.KIDS >= 2\n"
+       "filter: and( upper(P.NAME) LIKE '%ПЕТРОВ%') and C.KIDS >= 2\n"
        "caption: Търсене:ПЕТРОВ,деца oт 2\n"
        "1\tИВАН ПЕТРОВ\t8001150000\n1\tМАРИЯ ПЕТРОВА\t0101010070\n3\tПЕТЪР ПЕТРОВ\t7505050005\n"},
       {{"--regnum", "1 or 1=1"},
@@ -63,8 +63,8 @@ TEST_F(AdminBrowse, SearchPrintsFilterCaptionAndRows) {
       {{"--status", "Вписан в картотеката", "--kids-to", "2"},
        "filter: and P.PERSON_TYPE = 0 and C.KIDS <= 2 and C.STATUS = 1\n"
        "caption: Търсене:деца до 2,Вписан в картотеката    \n1\tИВАН ПЕТРОВ\t8001150000\n"},
-      {{"--group", "2 - Живеещи в пренаселени жилища"},
-       "filter: and P.PERSON_TYPE = 0 and C.GRUPA = 2\ncaption: Търсене:2 - Живеещи в пренаселени жили\n"
+      {{"--group", "3 - Живеещи в пренаселени жилища"},
+       "filter: and P.PERSON_TYPE = 0 and C.GRUPA = 2\ncaption: Търсене:3 - Живеещи в пренаселени жили\n"
        "3\tПЕТЪР ПЕТРОВ\t7505050005\n"},
       {{"--group", "няма такава"}, "filter: and P.PERSON_TYPE = 0 and C.GRUPA = -1\ncaption: Търсене:\n"},
       {{"--regdate", "01.02.2003", "1.2.2003", "--no-declaration", "01.01.2000", "31.12.2030"},

@@ -37,7 +37,7 @@ TEST(SearchFilter, CriteriaGiveTheirClausesAndCaptions) {
          c.kidsOn = true;
          c.kidsFrom = "2";
        },
-       "and( P.NAME LIKE '%ПЕТРОВ%' or P.NAME LIKE '%петров%') and C.KIDS >= 2", "Търсене:ПЕТРОВ,деца oт 2"},
+       "and( upper(P.NAME) LIKE '%ПЕТРОВ%') and C.KIDS >= 2", "Търсене:ПЕТРОВ,деца oт 2"},
       {"registration number",
        [](SearchCriteria &c) {
          c.regNumOn = true;
@@ -117,7 +117,7 @@ TEST(SearchFilter, CriteriaGiveTheirClausesAndCaptions) {
          c.kidsTo = "4";
          c.name = "Ив";
        },
-       "and( P.NAME LIKE '%ИВ%' or P.NAME LIKE '%Ив%') and C.KIDS >= 1 and C.KIDS <= 4 and ((C.REGDATE >= "
+       "and( upper(P.NAME) LIKE '%ИВ%') and C.KIDS >= 1 and C.KIDS <= 4 and ((C.REGDATE >= "
        "'26.10.2005') and (C.REGDATE <= '31.01.2024')) and C.GRUPA = 2 and C.STATUS = 1 and(( C.LASTDEK_DATE <= "
        "'26.10.2005') or (C.LASTDEK_DATE >= '31.01.2024') or (C.LASTDEK_DATE is NULL) )",
        "Търсене:ИВ,деца oт 1,деца до 4,по дата,Втора,Вписан   ,Картони без подадена декларация"},
@@ -126,15 +126,24 @@ TEST(SearchFilter, CriteriaGiveTheirClausesAndCaptions) {
          c.nameOn = true;
          c.name = "д'арк";
        },
-       "and( P.NAME LIKE '%Д''АРК%' or P.NAME LIKE '%д''арк%')", "Търсене:Д'АРК"},
+       "and( upper(P.NAME) LIKE '%Д''АРК%')", "Търсене:Д'АРК"},
       {"apostrophes doubled in the personal number",
        [](SearchCriteria &c) {
          c.egnOn = true;
          c.egn = "1' or '1'='1";
        },
        "and P.EGN LIKE '%1'' or ''1''=''1%'", "Търсене:1' or '1'='1"},
+      // a cleared name or personal number counts as unticked: holders only
       {"ticked name with nothing typed",
-       [](SearchCriteria &c) { c.nameOn = true; }, "and( P.NAME LIKE '%%' or P.NAME LIKE '%%')", "Търсене:"},
+       [](SearchCriteria &c) { c.nameOn = true; }, "and P.PERSON_TYPE = 0 ", "Търсене"},
+      {"ticked name and personal number holding blanks, with the children",
+       [](SearchCriteria &c) {
+         c.nameOn = c.egnOn = c.kidsOn = true;
+         c.name = "  ";
+         c.egn = " ";
+         c.kidsFrom = "2";
+       },
+       "and P.PERSON_TYPE = 0 and C.KIDS >= 2", "Търсене:деца oт 2"},
   };
   for (const Case &k : cases) {
     SearchCriteria c;

@@ -236,10 +236,10 @@ TEST_F(HistoryWindowTest, GroupChangeWritesOneEntryAndSavingAgainNone) {
   ASSERT_EQ(texts(), QStringList({kUpdated}));
   // The NOM texts come padded to their width; one blank is left of each run.
   ASSERT_TRUE(zv::NomTextOf(QStringLiteral("GROUP1"), 1).endsWith(QStringLiteral("  ")));
-  const QString expected = QStringLiteral("RGS_CARD|%1|Промяна на група от 1 - Живеещи в негодни за обитаване помещения "
-                                          "на 2 - Живеещи в пренаселени жилища на картон с номер : 5")
+  const QString expected = QStringLiteral("RGS_CARD|%1|Промяна на група от 2 - Живеещи в негодни за обитаване помещения "
+                                          "на 3 - Живеещи в пренаселени жилища на картон с номер : 5")
                                .arg(id);
-  EXPECT_EQ(group(1), QStringLiteral("1 - Живеещи в негодни за обитаване помещения "));
+  EXPECT_EQ(group(1), QStringLiteral("2 - Живеещи в негодни за обитаване помещения "));
   EXPECT_EQ(history(), QStringList({expected}));
 
   Dialogs::clearShown();
@@ -256,7 +256,7 @@ TEST_F(HistoryWindowTest, GroupNeverChosenLeavesSingleBlanks) {
   w->cbGroup->setCurrentIndex(0);
   w->OKClick();
   EXPECT_EQ(history(),
-            QStringList({QStringLiteral("RGS_CARD|%1|Промяна на група от на 0 - Без група (не участва в класирането) "
+            QStringList({QStringLiteral("RGS_CARD|%1|Промяна на група от на 1 - Без група (не участва в класирането) "
                                         "на картон с номер : 6")
                              .arg(id)}));
 }
@@ -404,7 +404,7 @@ TEST_F(HistoryWindowTest, UnreadableStoredDateRollsTheSaveBackAndKeepsTheWindow)
   ASSERT_EQ(texts(), QStringList({kUpdated}));
   const QStringList entries = history();
   ASSERT_EQ(entries.size(), 1);
-  EXPECT_TRUE(entries[0].startsWith(QStringLiteral("RGS_CARD|%1|Промяна на група от 1 - ").arg(id)));
+  EXPECT_TRUE(entries[0].startsWith(QStringLiteral("RGS_CARD|%1|Промяна на група от 2 - ").arg(id)));
 }
 
 // ------------------------------------------------------------------ notes

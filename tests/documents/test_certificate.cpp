@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRegularExpression>
@@ -11,6 +13,7 @@
 #include "ListFixture.h"
 #include "Modal.h"
 #include "Readers.h"
+#include "SearchPanel.h"
 #include "SlBel.h"
 
 using namespace zv;
@@ -19,6 +22,11 @@ namespace {
 
 const QString kLongName = QStringLiteral("Александра Христова Константинова-Попиванова Веселинова");
 const QString kLongAddress = QStringLiteral("гр. Долинец, ж.к. Възраждане, бл. 12, вх. Б, ет. 7, ап. 42");
+// As long as the columns hold: too long for one line even in smaller type.
+const QString kLongestName = QStringLiteral(
+    "Мария-Магдалена Александрова Константинова-Попиванова Хаджистоянова-Веселинова Христозова-Ангелова");
+const QString kLongestAddress = QStringLiteral(
+    "гр. Долинец, ж.к. Възраждане-Север, ул. \"Свети Кирил и Методий\" № 128, бл. 12, вх. Б, ет. 7, ап. 42");
 
 // The fixed words of one certificate, in reading order.
 const QStringList kFixedWords = {
@@ -44,20 +52,25 @@ class CertificateTest : public ListFixture {
     addCard(reg.path, 102, kLongName, kLongAddress, QStringLiteral("01.02.2003 00:00:00"), 2, 1,
             {QStringLiteral("Дете Първо"), QStringLiteral("Дете Второ")});
     addCard(reg.path, 103, QStringLiteral("Мария Стоянова"), QStringLiteral("ул. Гурко 1"));
+    addCard(reg.path, 104, kLongestName, kLongestAddress, QStringLiteral("01.02.2003 00:00:00"), 4, 3);
+  }
+  // The text of a certificate of one card's holders, as a PDF reads back.
+  QString certificateOf(int regNum) {
+    dm->setMainLines(CardHoldersFilter(regNum), QStringLiteral(" order by Reg_Num"));
+    const QString pdf = profile.filePath(QStringLiteral("c%1.pdf").arg(regNum));
+    EXPECT_TRUE(WriteCertificatePdf(pdf, CertificateRows(*dm), CertificateHeading(*dm), today()));
+    return flat(pdf);
   }
 };
 
 }  // namespace
 
-TEST_F(CertificateTest, PrintedTextHoldsTheFixedLinesAndTheCutValues) {
+TEST_F(CertificateTest, PrintedTextHoldsTheFixedLinesAndTheWholeValues) {
   start();
-  dm->setMainLines(NarrowToCard(QStringLiteral("and P.PERSON_TYPE = 0 "), 102), QStringLiteral(" order by Reg_Num"));
-  ASSERT_EQ(dm->MainQuery.recordCount(), 1);
-  const QString pdf = profile.filePath(QStringLiteral("c.pdf"));
-  ASSERT_TRUE(WriteCertificatePdf(pdf, CertificateRows(*dm), CertificateHeading(*dm), today()));
-  const QString t = flat(pdf);
-  // Letter, portrait
-  EXPECT_TRUE(QString::fromUtf8(readers::run(QStringLiteral("pdfinfo"), {pdf}).out).contains(QStringLiteral("612 x 792")));
+  const QString t = certificateOf(102);
+  // A4, portrait
+  EXPECT_TRUE(QString::fromUtf8(readers::run(QStringLiteral("pdfinfo"), {profile.filePath(QStringLiteral("c102.pdf"))}).out)
+                  .contains(QStringLiteral("595 x 842 pts (A4)")));
   EXPECT_TRUE(t.contains(QStringLiteral("ОБЩИНА ДОЛИНЕЦ"))) << t.toStdString();  // NOM row 0
   EXPECT_TRUE(t.contains(QStringLiteral("СЛУЖЕБНА БЕЛЕЖКА")));
   qsizetype at = 0;
@@ -66,19 +79,26 @@ TEST_F(CertificateTest, PrintedTextHoldsTheFixedLinesAndTheCutValues) {
     EXPECT_GE(found, at) << "missing or out of order: " << w.toStdString() << "\n" << t.toStdString();
     if (found >= 0) at = found + w.size();
   }
-  // the name cut at 40 and the address at 45 characters, each in its gap
-  EXPECT_TRUE(t.contains(QStringLiteral("бележка на ") + kLongName.left(40) + QStringLiteral(" живущ(а) на адрес")))
+  // a name and an address longer than their gaps: whole, in smaller type
+  EXPECT_TRUE(t.contains(QStringLiteral("бележка на ") + kLongName + QStringLiteral(" живущ(а) на адрес")))
       << t.toStdString();
-  EXPECT_FALSE(t.contains(kLongName.left(41)));
-  EXPECT_TRUE(t.contains(kLongAddress.left(45).trimmed() + QStringLiteral(" в уверение"))) << t.toStdString();
-  EXPECT_FALSE(t.contains(kLongAddress.left(46)));
+  EXPECT_TRUE(t.contains(kLongAddress + QStringLiteral(" в уверение"))) << t.toStdString();
   // number, group date (its first 13 characters) and the group's number, in line 4
   EXPECT_TRUE(t.contains(QStringLiteral("под номер 102 от 01.02.2003 в група 2 , съгласно"))) << t.toStdString();
   EXPECT_TRUE(t.contains(QStringLiteral("15.06.2024 Гл.Специалист:")));  // date of issue
 
-  dm->setMainLines(NarrowToCard(QStringLiteral("and P.PERSON_TYPE = 0 "), 101), QStringLiteral(" order by Reg_Num"));
-  ASSERT_TRUE(WriteCertificatePdf(pdf, CertificateRows(*dm), CertificateHeading(*dm), today()));
-  EXPECT_TRUE(flat(pdf).contains(QStringLiteral("под номер 101 от 15.06.2024 10 в група 3 , съгласно")));
+  EXPECT_TRUE(certificateOf(101).contains(QStringLiteral("под номер 101 от 15.06.2024 10 в група 3 , съгласно")));
+
+  // Too long even for smaller type: the rest on the next lines, every word
+  // whole and in its place in the running text, the later lines moved down.
+  QString longest = certificateOf(104);
+  longest.replace(QLatin1Char('\n'), QLatin1Char(' '));
+  longest = longest.simplified();
+  EXPECT_TRUE(longest.contains(QStringLiteral("бележка на ") + kLongestName + QStringLiteral(" живущ(а) на адрес ") +
+                               kLongestAddress + QStringLiteral(" в уверение на това")))
+      << longest.toStdString();
+  EXPECT_TRUE(longest.contains(QStringLiteral("под номер 104 от 01.02.2003 в група 4 , съгласно")));
+  EXPECT_TRUE(longest.contains(QStringLiteral("се издава, за да послужи пред 15.06.2024 Гл.Специалист:")));
 }
 
 TEST_F(CertificateTest, OneCertificatePerRowAndAPageEvenWithoutRows) {
@@ -122,7 +142,7 @@ TEST_F(CertificateTest, CommandPrintsTheCurrentCardAndRestoresTheList) {
   bool narrowed = false;
   bool detached = false;
   zvtest::onModal<QPrintDialog>([&](QPrintDialog *d) {
-    narrowed = dm->MainQuery.SQL.value(1) == filter + QStringLiteral("and REG_NUM = 102") &&
+    narrowed = dm->MainQuery.SQL.value(1) == QStringLiteral("and P.PERSON_TYPE = 0 and REG_NUM = 102") &&
                dm->MainQuery.recordCount() == 1;
     detached = !grid()->updatesEnabled();
     d->accept();
@@ -132,13 +152,38 @@ TEST_F(CertificateTest, CommandPrintsTheCurrentCardAndRestoresTheList) {
   EXPECT_TRUE(detached);
   EXPECT_TRUE(Dialogs::shown().isEmpty());
   const QString t = flat(pdf);
-  EXPECT_TRUE(t.contains(kLongName.left(40))) << t.toStdString();
+  EXPECT_TRUE(t.contains(kLongName)) << t.toStdString();
   EXPECT_EQ(t.count(QStringLiteral("Гл.Специалист:")), 1);
   // the same filter, all cards listed again, the same card current, the grid following
   EXPECT_EQ(dm->MainQuery.SQL.value(1), filter);
-  EXPECT_EQ(dm->MainQuery.recordCount(), 3);
+  EXPECT_EQ(dm->MainQuery.recordCount(), 4);
   EXPECT_EQ(currentRegNum(), 102);
   EXPECT_TRUE(grid()->updatesEnabled());
+}
+
+// After a name search the selected row is often a child's: the paper still
+// names the card's holder.
+TEST_F(CertificateTest, ACardFoundByAMembersNameCertifiesItsHolder) {
+  start();
+  TSearchPanel *panel = form->searchPanel();
+  ASSERT_TRUE(panel);
+  panel->CheckBox2->setChecked(true);
+  panel->sName->setText(QStringLiteral("дете второ"));
+  form->sbSearchClick();
+  ASSERT_EQ(dm->MainQuery.recordCount(), 1);
+  ASSERT_EQ(currentRegNum(), 102);
+  const QString filter = dm->MainQuery.SQL.value(1);
+  const QString pdf = profile.filePath(QStringLiteral("child.pdf"));
+  QPrinter &printer = SystemPrinter();
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(pdf);
+  zvtest::onModal<QPrintDialog>([](QPrintDialog *d) { d->accept(); });
+  form->mSlBelClick();
+  const QString t = flat(pdf);
+  EXPECT_TRUE(t.contains(QStringLiteral("бележка на ") + kLongName)) << t.toStdString();
+  EXPECT_FALSE(t.contains(QStringLiteral("Дете Второ")));
+  EXPECT_EQ(dm->MainQuery.SQL.value(1), filter);
+  EXPECT_EQ(dm->MainQuery.recordCount(), 1);
 }
 
 TEST_F(CertificateTest, CancelOrFailureLeavesTheListAsItWas) {
@@ -164,7 +209,7 @@ TEST_F(CertificateTest, CancelOrFailureLeavesTheListAsItWas) {
   ASSERT_EQ(Dialogs::shown().size(), 1);
   EXPECT_EQ(Dialogs::shown()[0].icon, Dialogs::Icon::Error);
   EXPECT_EQ(dm->MainQuery.SQL.value(1), filter);
-  EXPECT_EQ(dm->MainQuery.recordCount(), 3);
+  EXPECT_EQ(dm->MainQuery.recordCount(), 4);
   EXPECT_EQ(currentRegNum(), 103);
   EXPECT_TRUE(grid()->updatesEnabled());
 }

@@ -58,6 +58,16 @@ inline QString pdfText(const QString &path) {
   return QString::fromUtf8(p.readAllStandardOutput());
 }
 
+// The size line of pdfinfo, e.g. "841.89 x 595.276 pts (A4)".
+inline QString pdfPageSize(const QString &path) {
+  QProcess p;
+  p.start(QStringLiteral("pdfinfo"), {path});
+  EXPECT_TRUE(p.waitForFinished(30000));
+  for (const QString &line : QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n')))
+    if (line.startsWith(QStringLiteral("Page size:"))) return line.mid(10).simplified();
+  return QString();
+}
+
 // Runs of blanks as one blank: pdftotext lays out by position.
 inline QString squeezed(const QString &s) { return s.simplified(); }
 

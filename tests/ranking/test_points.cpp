@@ -396,7 +396,7 @@ TEST(Demo, ReproducibleRegisterWithValidNumbers) {
     const DemoRow &c = *members.front();
     EXPECT_EQ(c.group1, c.grupa + 1);
     EXPECT_TRUE(c.grupa >= 0 && c.grupa <= 5);
-    EXPECT_TRUE(c.group2 == 9 || (c.group2 >= 0 && c.group2 <= 5));
+    EXPECT_TRUE(c.group2 >= 0 && c.group2 <= 6);  // 6: "Без особености"
     EXPECT_TRUE(c.status >= 0 && c.status <= 4);
     const QDate reg = QDate::fromString(c.regDate, QStringLiteral("dd.MM.yyyy"));
     EXPECT_TRUE(reg.isValid() && reg <= today && reg >= today.addYears(-25)) << c.regDate.toStdString();

@@ -255,14 +255,16 @@ TEST_F(PrintTest, PrintedThenYesRecordsThePlacesThePrintoutShows) {
   // Every printed line's place is the place written on its card.
   const QString text = pdfText(printedTo);
   EXPECT_TRUE(squeezed(text).startsWith(QStringLiteral("КЛАСИРАНЕ ЗА ЖИЛИЩНО НАСТАНЯВАНЕ НА ГР.ДОЛИНЕЦ ОТ 15.06.2026")));
+  // The group printed on the line is the one the place line states.
   int lines = 0;
-  static const QRegularExpression detail(QStringLiteral("^(\\d+) (\\d+) "));
+  static const QRegularExpression detail(QStringLiteral("^(\\d+) (\\d+) Титуляр \\d+ (\\d) "));
   for (const QString &line : text.split(QLatin1Char('\n'))) {
     const auto m = detail.match(squeezed(line));
     if (!m.hasMatch()) continue;
     ++lines;
     const auto [classInfo, notes] = committedPlace(m.captured(2).toInt());
-    EXPECT_TRUE(classInfo.startsWith(m.captured(1) + QStringLiteral("-о място от 15.06.2026 - Група ")))
+    EXPECT_TRUE(classInfo.startsWith(m.captured(1) + QStringLiteral("-о място от 15.06.2026 - Група ") +
+                                     m.captured(3) + QStringLiteral(" от ")))
         << line.toStdString() << " / " << classInfo.toStdString();
     EXPECT_EQ(notes, classInfo);
   }
@@ -299,6 +301,33 @@ TEST_F(PrintTest, PrintedThenNoOrSavedAsPdfThenNoChangesNothing) {
   });
   EXPECT_EQ(Dialogs::shown().size(), 1);
   EXPECT_FALSE(PrintForm().printed);
+}
+
+// A4 landscape unless the print dialog chose another paper; then that one,
+// still landscape, every row on it with the foot at its bottom.
+TEST_F(PrintTest, PagesAreLaidOutOnTheChosenPaper) {
+  Dialogs::queueAnswer(profile.filePath(QStringLiteral("a4.pdf")));
+  Dialogs::queueAnswer(false);
+  listCommand([](TRankingPreview *p) { p->aPdf->trigger(); });
+  EXPECT_EQ(pdfPageSize(profile.filePath(QStringLiteral("a4.pdf"))), QStringLiteral("842 x 595 pts (A4)"));
+
+  for (const auto &[paper, size] : {std::pair{QPageSize::A4, QStringLiteral("842 x 595 pts (A4)")},
+                                    std::pair{QPageSize::Letter, QStringLiteral("792 x 612 pts (letter)")},
+                                    std::pair{QPageSize::A3, QStringLiteral("1191 x 842 pts (A3)")}}) {
+    const auto chosen = TRankingPreview::choosePrinter;
+    TRankingPreview::choosePrinter = [&, paper = paper](QPrinter &p, QWidget *w) {
+      p.setPageSize(QPageSize(paper));
+      return chosen(p, w);
+    };
+    Dialogs::clearShown();
+    Dialogs::queueAnswer(false);
+    listCommand([](TRankingPreview *p) { p->aPrint->trigger(); });
+    TRankingPreview::choosePrinter = chosen;
+    EXPECT_EQ(pdfPageSize(printedTo), size);
+    const QString text = squeezed(pdfText(printedTo));
+    EXPECT_TRUE(text.contains(QStringLiteral("Класирани са 40 семейства"))) << size.toStdString();
+    EXPECT_EQ(text.count(QStringLiteral("Проверил:_________")), paper == QPageSize::A3 ? 1 : 2) << size.toStdString();
+  }
 }
 
 TEST_F(PrintTest, TitleFromTheSettingsFileOrTheLastOneWhenItCannotBeRead) {
@@ -385,7 +414,7 @@ TEST_F(AdminRankingTest, PrintsTheRankingAndRecordsThePlaces) {
   // zv-admin runs on the real clock: points are the whole years since registration.
   const QString reg7 = zv::dateText(yearsAgo(3)), reg8 = zv::dateText(yearsAgo(9));
   const int y7 = zv::RegistrationYears(yearsAgo(3), zv::now()), y8 = zv::RegistrationYears(yearsAgo(9), zv::now());
-  EXPECT_EQ(lines[1], QStringLiteral("1\t7\tИван Петров\t1\tул. \"Шипка\" № 7\t0\t%1\t%2\t01.02.2020").arg(y7).arg(reg7));
+  EXPECT_EQ(lines[1], QStringLiteral("1\t7\tИван Петров\t2\tул. \"Шипка\" № 7\t0\t%1\t%2\t01.02.2020").arg(y7).arg(reg7));
   EXPECT_EQ(lines[2], QStringLiteral("2\t8\t  Мария Иванова\t\tул. \"Шипка\" № 8\t0\t%1\t%2\t%2").arg(y8).arg(reg8));
   EXPECT_EQ(lines[3], QStringLiteral("Класирани са 2 семейства"));
   EXPECT_TRUE(err.contains(QStringLiteral("Попълване на данните: 0%"))) << err.toStdString();

@@ -75,6 +75,22 @@ TEST_F(NomLists, TextOfGivesStoredTextOrFalse) {
     EXPECT_EQ(zv::NomTextOf(QString::fromLatin1(c.column), c.n), c.expected) << c.column << " " << c.n;
 }
 
+// The certificate and the place line print a group as its code plus one, the
+// ranking printout the first character of its text: a new register's texts
+// make the two agree. A family without any feature has a subgroup to choose,
+// and the codes that count for the points keep their meaning.
+TEST_F(NomLists, DefaultListsAgreeWithThePrintedNumbersAndThePoints) {
+  const QList<zv::NomEntry> groups = zv::NomEntries(QStringLiteral("GROUP1"));
+  ASSERT_EQ(groups.size(), 6);
+  for (const zv::NomEntry &e : groups)
+    EXPECT_TRUE(e.text.startsWith(QString::number(e.n + 1) + QStringLiteral(" - "))) << e.text.toStdString();
+  EXPECT_EQ(zv::NomTextOf(QStringLiteral("GROUP1"), 2), padded(QStringLiteral("3 - Живеещи в пренаселени жилища")));
+  EXPECT_EQ(zv::NomTextOf(QStringLiteral("GROUP2"), 3), padded(QStringLiteral("Член с увреждане")));
+  EXPECT_EQ(zv::NomTextOf(QStringLiteral("GROUP2"), 5), padded(QStringLiteral("Тежки жилищни условия")));
+  EXPECT_EQ(zv::NomTextOf(QStringLiteral("GROUP2"), 6), padded(QStringLiteral("Без особености")));
+  EXPECT_EQ(zv::NomTextOf(QStringLiteral("GROUP2"), 9), QStringLiteral("false"));
+}
+
 TEST_F(NomLists, OfferedListSkipsAGapRow) {
   setNom(QStringLiteral("GROUP1"), 2, QVariant());
   const QList<zv::NomEntry> entries = zv::NomEntries(QStringLiteral("GROUP1"));
@@ -82,7 +98,7 @@ TEST_F(NomLists, OfferedListSkipsAGapRow) {
   for (const zv::NomEntry &e : entries) codes << e.n;
   EXPECT_EQ(codes, (QList<int>{0, 1, 3, 4, 5}));
   ASSERT_EQ(entries.size(), 5);
-  EXPECT_EQ(entries[2].text, padded(QStringLiteral("3 - Живеещи под наем в частни жилища")));
+  EXPECT_EQ(entries[2].text, padded(QStringLiteral("4 - Живеещи под наем в частни жилища")));
 
   QComboBox box;
   box.addItem(QStringLiteral("от предишно пълнене"));

@@ -124,7 +124,7 @@ TEST_F(StoreTest, RegisterQueryListsHolderRows) {
   EXPECT_EQ(nums, (QList<int>{10, 10, 30}));
   // display fields resolve against NOM
   EXPECT_EQ(dm.displayText(0, QStringLiteral("Stat")), QStringLiteral("Вписан в картотеката").leftJustified(50));
-  EXPECT_EQ(dm.displayText(0, QStringLiteral("grupa11")), QStringLiteral("1"));
+  EXPECT_EQ(dm.displayText(0, QStringLiteral("grupa11")), QStringLiteral("2"));  // the group number, GROUP1
   EXPECT_EQ(dm.displayText(0, QStringLiteral("group_2")), QString());  // row 9 of GROUP2 is empty
   EXPECT_EQ(dm.displayText(0, QStringLiteral("REGDATE")), QStringLiteral("01.02.2003"));
   // the record filter hides rows without reopening
