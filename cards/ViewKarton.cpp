@@ -174,8 +174,8 @@ void TViewKart::buildAddressGroup(QWidget *tab, QVBoxLayout *tabLayout) {
   zv::highlight(ebAdress);
   // Room for a street, a number, a block, an entrance and a flat.
   ebAdress->setMinimumWidth(ebAdress->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 70);
+  // The whole date: the day and month decide the years at the address.
   dtAdress = make.date("dtAdress");
-  dtAdress->setDisplayFormat(QStringLiteral("yyyy"));
   AddressHint = named(new QLabel(kAddressHint, gbAddress), "AddressHint");
   AddressHint->setWordWrap(true);
   QFont small = AddressHint->font();
@@ -216,7 +216,7 @@ void TViewKart::buildOtherTab() {
   og->addWidget(cbLReason, 1, 1);
   og->addWidget(make.label(QStringLiteral("Общ брутен годишен доход:")), 2, 0);
   og->addWidget(ebIncome, 2, 1);
-  og->addWidget(make.label(QStringLiteral("лв.")), 2, 2);
+  og->addWidget(make.label(QStringLiteral("евро")), 2, 2);
   og->addWidget(make.label(QStringLiteral("Картотекиран:")), 3, 0);
   og->addWidget(cbKart, 3, 1);
   og->addWidget(make.label(QStringLiteral("Сделки с недвижими имоти:")), 4, 0);
@@ -412,7 +412,6 @@ void TViewKart::FillFromNom() {
 
 void TViewKart::LoadCard() {
   TDataModule1 &dm = *DataModule1;
-  dtAdress->setDisplayFormat(QStringLiteral("yyyy"));
 
   zv::Query &q = dm.TempQuery;
   q.close();
