@@ -242,8 +242,7 @@ void TViewKart::buildOtherTab() {
   mNotes->setTabChangesFocus(true);
   GroupBoxNoteBut = named(new QWidget(gbNotes), "GroupBoxNoteBut");
   note_txt = named(new QLineEdit(GroupBoxNoteBut), "note_txt");
-  add_note = named(new QPushButton(QStringLiteral("Добави"), GroupBoxNoteBut), "add_note");
-  add_note->setAutoDefault(false);
+  add_note = make.button("add_note", QStringLiteral("Добави"));
   auto *nb = new QHBoxLayout(GroupBoxNoteBut);
   nb->setContentsMargins(0, 0, 0, 0);
   nb->addWidget(note_txt, 1);
@@ -265,6 +264,7 @@ void TViewKart::buildBottomStrip(QVBoxLayout *root) {
     auto *b = named(new QToolButton(DBNavigator1), name);
     b->setText(text);
     b->setToolTip(tip);
+    b->installEventFilter(this);  // Enter presses it, as it does a push button
     nav->addWidget(b);
     connect(b, &QToolButton::clicked, this, [this, which] { DBNavigator1Click(which); });
     return b;
@@ -607,11 +607,18 @@ bool TViewKart::eventFilter(QObject *obj, QEvent *e) {
     mNotesDblClick();
     return Mode == 1;  // the notes window took the double click
   }
-  if (obj == ebRegNum && e->type() == QEvent::KeyPress && Mode == 1) {
-    const auto *k = static_cast<QKeyEvent *>(e);
-    if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
-      ebRegNumKeyDown();
-      return true;
+  if (e->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent *>(e)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      if (obj == ebRegNum && Mode == 1) {
+        ebRegNumKeyDown();
+        return true;
+      }
+      // A navigator button takes Enter itself rather than leaving it to "Запис".
+      if (auto *nav = qobject_cast<QToolButton *>(obj); nav && nav->parentWidget() == DBNavigator1) {
+        nav->click();
+        return true;
+      }
     }
   }
   return QDialog::eventFilter(obj, e);
