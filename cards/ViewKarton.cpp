@@ -437,6 +437,7 @@ void TViewKart::LoadCard() {
   else
     LoadNewCard();
   Modified = false;
+  LoadedState = TypedState();
 }
 
 void TViewKart::LoadStoredCard() {
@@ -579,27 +580,52 @@ void TViewKart::DBNavigator1Click(int button) {
 
 // ====================================================================== closing
 
+QStringList TViewKart::TypedState() const {
+  QStringList s;
+  // A stored card's number is typed to find another card, not to change it.
+  if (Mode == 0) s << ebRegNum->text();
+  for (const QLineEdit *e : {doctxt, ebGot, ebCheck, ebAdress, ebLCond, ebIncome, ebDeals, ebAssets, dek_id, pr})
+    s << e->text();
+  for (const QComboBox *c : {cbGroup, cbsubGroup, cbStatus, cbLData, cbLReason, cbKart})
+    s << QString::number(c->currentIndex());
+  for (const QDateEdit *d : {AddDate, dtGrupaDate, dtCheck, dtAdress, dek_dat, protDate})
+    s << d->date().toString(Qt::ISODate);
+  s << QString::number(HardLife->isChecked()) << zv::MemoText(mNotes);
+  const MemberRows rows = MembersToStore();
+  s << QString::number(rows.size());
+  for (const MemberRow &r : rows) s << QStringList(r.begin(), r.end());
+  return s;
+}
+
+bool TViewKart::Unsaved() const { return Editable && TypedState() != LoadedState; }
+
 bool TViewKart::OfferToStore() {
-  if (Mode != 1 || !Editable || !Modified) return true;
+  if (!Unsaved()) return true;
   if (!Dialogs::ask(QStringLiteral("Искате ли да запазите промените върху картона"), QStringLiteral("Потвърждение")))
     return true;
-  return SaveCard();
+  return StoreChecked();
 }
 
 void TViewKart::CancelClick() { reject(); }
 
 void TViewKart::done(int r) {
-  guarded([this] { FormClose(); });
+  // Esc, "Изход" and the window's close button all come here.
+  if (!FormClose()) return;
   QDialog::done(r);
 }
 
-void TViewKart::FormClose() {
-  TDataModule1 &dm = *DataModule1;
-  OfferToStore();
-  dm.Cards.close();
-  dm.Person.close();
-  dm.TempQuery.close();
-  if (!dm.MainQuery.active()) dm.MainQuery.open();
+bool TViewKart::FormClose() {
+  bool leave = false;
+  guarded([this, &leave] { leave = OfferToStore(); });
+  if (!leave) return false;  // the typing stays on screen to be put right
+  guarded([] {
+    TDataModule1 &dm = *DataModule1;
+    dm.Cards.close();
+    dm.Person.close();
+    dm.TempQuery.close();
+    if (!dm.MainQuery.active()) dm.MainQuery.open();
+  });
+  return true;
 }
 
 bool TViewKart::eventFilter(QObject *obj, QEvent *e) {

@@ -750,13 +750,16 @@ TEST_F(CardWindowTest, ChangeWithNoRowToChangeLosesNothing) {
   EXPECT_EQ(cell(1), QStringList({zv::kHolder, "", "", "", "", "", "", ""}));
   EXPECT_EQ(w->FamilyCount->text(), QStringLiteral("0"));
 
-  // Closing with Yes after another change stores no empty member.
+  // Yes to the question before leaving goes through the card check: a card
+  // without members is not stored, and stays on screen.
   w->ebAdress->setText(QStringLiteral("ул. Нова 6"));
   Dialogs::queueAnswer(true);
   w->DBNavigator1Click(TViewKart::nbtFirst);
   EXPECT_EQ(texts(), QStringList({QStringLiteral("ask:Потвърждение:Искате ли да запазите промените върху картона"),
-                                  QStringLiteral("message::Данните са актуализирани успешно!")}));
+                                  QStringLiteral("message:Грешка при запис:Моля въведете семейство")}));
   EXPECT_TRUE(committed(QStringLiteral("select * from RGS_PERSON")).isEmpty());
+  EXPECT_EQ(committed(QStringLiteral("select trim(ADRESS) from RGS_CARD")), QStringList({QStringLiteral("ул. Стара 6")}));
+  EXPECT_EQ(w->ebAdress->text(), QStringLiteral("ул. Нова 6"));
 
   // "Промяна" takes the first member as the holder, and only as the holder.
   Dialogs::clearShown();
