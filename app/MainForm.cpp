@@ -49,6 +49,7 @@
 #include "NomForm.h"
 #include "Options.h"
 #include "RankingCommand.h"
+#include "RegisterUpgrade.h"
 #include "SearchPanel.h"
 #include "Status.h"
 #include "ViewKarton.h"
@@ -378,6 +379,9 @@ void TMainForm::FormShow() {
     s.LoginName = rec->loginName();
     s.CurrentUserName = rec->userName();
     AccessLevel = AccessLevelOfRole(rec->role());
+    // The program's own tables and the one-time conversion of the incomes
+    // to euro, before anything reads the register.
+    UpgradeRegisterAtStart();
     // 7.
     IniFile ini(SettingsFilePath());
     if (!ini.writeString(QStringLiteral("User"), QStringLiteral("lastuser"), s.LoginName))
