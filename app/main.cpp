@@ -6,6 +6,7 @@
 #include "LoginCall.h"
 #include "LoginConfig.h"
 #include "LongLivedWindows.h"
+#include "QuitOnSignal.h"
 #include "ZvApplication.h"
 
 int main(int argc, char **argv) {
@@ -35,6 +36,13 @@ int main(int argc, char **argv) {
   }
 
   LongLivedWindows windows;
+  // Showing the main window starts the work: the register is open after it,
+  // and the database engine has put its own signal handlers in place, so
+  // ours go in now.
   windows.mainForm.show();
+  QuitOnSignals([&windows] {
+    windows.mainForm.close();
+    QCoreApplication::quit();
+  });
   return app.exec();
 }
