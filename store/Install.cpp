@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QRegularExpression>
 
+#include "LoginThrottle.h"
 #include "Passwords.h"
 
 namespace zv {
@@ -170,6 +171,7 @@ QString createRegister(const InstallOptions &opt) {
   db.connect();
   fb::Transaction tr(db);
   createSchema(db, tr);
+  EnsureLoginFailuresTable(db);
   seedDefaults(db, tr);
   const QString pw = opt.adminPassword.isEmpty() ? generatePassword() : opt.adminPassword;
   putUser(db, tr, opt.adminLogin, opt.adminName, QStringLiteral("USER1"), pw);
