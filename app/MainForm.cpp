@@ -49,6 +49,7 @@
 #include "NomForm.h"
 #include "Options.h"
 #include "RankingCommand.h"
+#include "RegisterUpgrade.h"
 #include "SearchPanel.h"
 #include "Status.h"
 #include "ViewKarton.h"
@@ -368,6 +369,9 @@ void TMainForm::FormShow() {
     // A role that gives no level is refused below, as a user missing from USERS.
     const std::optional<int> level = zv::AccessLevelOfRole(rec->role());
     AccessLevel = level.value_or(0);
+    // The program's own tables and the one-time conversion of the incomes
+    // to euro, before anything reads the register.
+    UpgradeRegisterAtStart();
     // 7.
     IniFile ini(SettingsFilePath());
     if (!ini.writeString(QStringLiteral("User"), QStringLiteral("lastuser"), s.LoginName))

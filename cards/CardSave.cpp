@@ -122,24 +122,28 @@ std::vector<TViewKart::TypedText> TViewKart::cardTexts() const {
 }
 
 void TViewKart::OKClick() {
-  guarded([this] {
-    zv::CardInput in;
-    in.income = ebIncome->text();
-    in.subGroupText = cbsubGroup->currentText();
-    in.groupText = cbGroup->currentText();
-    in.address = ebAdress->text();
-    in.memberCount = zv::MemberCount(Rows(), HolderPending);
-    in.addressDate = dayOf(dtAdress);
-    in.statusPosition = cbStatus->currentIndex();
-    in.minAddressYears = MinAddressYears;
-    const zv::CardCheck check = zv::ValidateCard(in, zv::now());
-    if (!check.warning.isEmpty()) zv::ShowWarning(check.warning);
-    if (check.result != zv::kCardOk) {
-      Dialogs::message(check.result, kSaveError);
-      return;
-    }
-    if (SaveCard()) Modified = false;
-  });
+  guarded([this] { StoreChecked(); });
+}
+
+bool TViewKart::StoreChecked() {
+  zv::CardInput in;
+  in.income = ebIncome->text();
+  in.subGroupText = cbsubGroup->currentText();
+  in.groupText = cbGroup->currentText();
+  in.address = ebAdress->text();
+  in.memberCount = zv::MemberCount(Rows(), HolderPending);
+  in.addressDate = dayOf(dtAdress);
+  in.statusPosition = cbStatus->currentIndex();
+  in.minAddressYears = MinAddressYears;
+  const zv::CardCheck check = zv::ValidateCard(in, zv::now());
+  if (!check.warning.isEmpty()) zv::ShowWarning(check.warning);
+  if (check.result != zv::kCardOk) {
+    Dialogs::message(check.result, kSaveError);
+    return false;
+  }
+  if (!SaveCard()) return false;
+  Modified = false;
+  return true;
 }
 
 bool TViewKart::SaveCard() {
@@ -304,6 +308,7 @@ bool TViewKart::SaveCard() {
       const QSignalBlocker quiet(mNotes);
       mNotes->setPlainText(shown);
     }
+    LoadedState = TypedState();
     Dialogs::message(QStringLiteral("Данните са актуализирани успешно!"));
   }
   return true;

@@ -41,7 +41,7 @@ DateBox *ControlMaker::date(const char *name) const {
 
 QPushButton *ControlMaker::button(const char *name, const QString &text) const {
   auto *b = named(new QPushButton(text, owner), name);
-  b->setAutoDefault(false);
+  b->setAutoDefault(true);
   return b;
 }
 

@@ -41,7 +41,9 @@ struct ControlMaker {
   QLineEdit *edit(const char *name) const;
   QComboBox *list(const char *name) const;
   DateBox *date(const char *name) const;  // showing today
-  QPushButton *button(const char *name, const QString &text) const;  // never the default button
+  // A push button that takes Enter itself while it has the focus; Enter
+  // anywhere else presses the window's default button.
+  QPushButton *button(const char *name, const QString &text) const;
   QLabel *label(const QString &text) const;
 };
 

@@ -408,6 +408,7 @@ void TViewKart::WriteMemberRow(int r) {
   ClearMemberPanel();
   if (RowCount() > 1) Delete->setEnabled(true);
   Modify->setEnabled(true);
+  FirstName->setFocus();  // the next member is typed in from the name
 }
 
 void TViewKart::DeleteClick() {

@@ -174,8 +174,8 @@ void TViewKart::buildAddressGroup(QWidget *tab, QVBoxLayout *tabLayout) {
   zv::highlight(ebAdress);
   // Room for a street, a number, a block, an entrance and a flat.
   ebAdress->setMinimumWidth(ebAdress->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 70);
+  // The whole date: the day and month decide the years at the address.
   dtAdress = make.date("dtAdress");
-  dtAdress->setDisplayFormat(QStringLiteral("yyyy"));
   AddressHint = named(new QLabel(kAddressHint, gbAddress), "AddressHint");
   AddressHint->setWordWrap(true);
   QFont small = AddressHint->font();
@@ -216,7 +216,7 @@ void TViewKart::buildOtherTab() {
   og->addWidget(cbLReason, 1, 1);
   og->addWidget(make.label(QStringLiteral("Общ брутен годишен доход:")), 2, 0);
   og->addWidget(ebIncome, 2, 1);
-  og->addWidget(make.label(QStringLiteral("лв.")), 2, 2);
+  og->addWidget(make.label(QStringLiteral("евро")), 2, 2);
   og->addWidget(make.label(QStringLiteral("Картотекиран:")), 3, 0);
   og->addWidget(cbKart, 3, 1);
   og->addWidget(make.label(QStringLiteral("Сделки с недвижими имоти:")), 4, 0);
@@ -242,8 +242,7 @@ void TViewKart::buildOtherTab() {
   mNotes->setTabChangesFocus(true);
   GroupBoxNoteBut = named(new QWidget(gbNotes), "GroupBoxNoteBut");
   note_txt = named(new QLineEdit(GroupBoxNoteBut), "note_txt");
-  add_note = named(new QPushButton(QStringLiteral("Добави"), GroupBoxNoteBut), "add_note");
-  add_note->setAutoDefault(false);
+  add_note = make.button("add_note", QStringLiteral("Добави"));
   auto *nb = new QHBoxLayout(GroupBoxNoteBut);
   nb->setContentsMargins(0, 0, 0, 0);
   nb->addWidget(note_txt, 1);
@@ -265,6 +264,7 @@ void TViewKart::buildBottomStrip(QVBoxLayout *root) {
     auto *b = named(new QToolButton(DBNavigator1), name);
     b->setText(text);
     b->setToolTip(tip);
+    b->installEventFilter(this);  // Enter presses it, as it does a push button
     nav->addWidget(b);
     connect(b, &QToolButton::clicked, this, [this, which] { DBNavigator1Click(which); });
     return b;
@@ -412,7 +412,6 @@ void TViewKart::FillFromNom() {
 
 void TViewKart::LoadCard() {
   TDataModule1 &dm = *DataModule1;
-  dtAdress->setDisplayFormat(QStringLiteral("yyyy"));
 
   zv::Query &q = dm.TempQuery;
   q.close();
@@ -438,6 +437,7 @@ void TViewKart::LoadCard() {
   else
     LoadNewCard();
   Modified = false;
+  LoadedState = TypedState();
 }
 
 void TViewKart::LoadStoredCard() {
@@ -580,27 +580,52 @@ void TViewKart::DBNavigator1Click(int button) {
 
 // ====================================================================== closing
 
+QStringList TViewKart::TypedState() const {
+  QStringList s;
+  // A stored card's number is typed to find another card, not to change it.
+  if (Mode == 0) s << ebRegNum->text();
+  for (const QLineEdit *e : {doctxt, ebGot, ebCheck, ebAdress, ebLCond, ebIncome, ebDeals, ebAssets, dek_id, pr})
+    s << e->text();
+  for (const QComboBox *c : {cbGroup, cbsubGroup, cbStatus, cbLData, cbLReason, cbKart})
+    s << QString::number(c->currentIndex());
+  for (const QDateEdit *d : {AddDate, dtGrupaDate, dtCheck, dtAdress, dek_dat, protDate})
+    s << d->date().toString(Qt::ISODate);
+  s << QString::number(HardLife->isChecked()) << zv::MemoText(mNotes);
+  const MemberRows rows = MembersToStore();
+  s << QString::number(rows.size());
+  for (const MemberRow &r : rows) s << QStringList(r.begin(), r.end());
+  return s;
+}
+
+bool TViewKart::Unsaved() const { return Editable && TypedState() != LoadedState; }
+
 bool TViewKart::OfferToStore() {
-  if (Mode != 1 || !Editable || !Modified) return true;
+  if (!Unsaved()) return true;
   if (!Dialogs::ask(QStringLiteral("Искате ли да запазите промените върху картона"), QStringLiteral("Потвърждение")))
     return true;
-  return SaveCard();
+  return StoreChecked();
 }
 
 void TViewKart::CancelClick() { reject(); }
 
 void TViewKart::done(int r) {
-  guarded([this] { FormClose(); });
+  // Esc, "Изход" and the window's close button all come here.
+  if (!FormClose()) return;
   QDialog::done(r);
 }
 
-void TViewKart::FormClose() {
-  TDataModule1 &dm = *DataModule1;
-  OfferToStore();
-  dm.Cards.close();
-  dm.Person.close();
-  dm.TempQuery.close();
-  if (!dm.MainQuery.active()) dm.MainQuery.open();
+bool TViewKart::FormClose() {
+  bool leave = false;
+  guarded([this, &leave] { leave = OfferToStore(); });
+  if (!leave) return false;  // the typing stays on screen to be put right
+  guarded([] {
+    TDataModule1 &dm = *DataModule1;
+    dm.Cards.close();
+    dm.Person.close();
+    dm.TempQuery.close();
+    if (!dm.MainQuery.active()) dm.MainQuery.open();
+  });
+  return true;
 }
 
 bool TViewKart::eventFilter(QObject *obj, QEvent *e) {
@@ -608,11 +633,18 @@ bool TViewKart::eventFilter(QObject *obj, QEvent *e) {
     mNotesDblClick();
     return Mode == 1;  // the notes window took the double click
   }
-  if (obj == ebRegNum && e->type() == QEvent::KeyPress && Mode == 1) {
-    const auto *k = static_cast<QKeyEvent *>(e);
-    if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
-      ebRegNumKeyDown();
-      return true;
+  if (e->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent *>(e)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      if (obj == ebRegNum && Mode == 1) {
+        ebRegNumKeyDown();
+        return true;
+      }
+      // A navigator button takes Enter itself rather than leaving it to "Запис".
+      if (auto *nav = qobject_cast<QToolButton *>(obj); nav && nav->parentWidget() == DBNavigator1) {
+        nav->click();
+        return true;
+      }
     }
   }
   return QDialog::eventFilter(obj, e);

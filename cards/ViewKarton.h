@@ -118,6 +118,8 @@ class TViewKart : public QDialog {
   CardSnapshot Snapshot;
   // The notes as loaded or last stored, exactly as the database holds them.
   QString LoadedNotes;
+  // TypedState() as loaded or last stored.
+  QStringList LoadedState;
   // The stored card and members as loaded or last stored (see ReadCardStamp);
   // a save of a card changed since then elsewhere is refused.
   QStringList CardStamp;
@@ -146,8 +148,16 @@ class TViewKart : public QDialog {
   // rolls the whole save back and is shown; false then, and false when
   // nothing was stored (a read-only card, a number already used).
   bool SaveCard();
-  // The closing step: the question on a changed card, then the tables close.
-  void FormClose();
+  // "Запис": the card check, then the save. True when the card was stored.
+  bool StoreChecked();
+  // The closing step: the question on unsaved typing, then the tables close.
+  // False when the window stays open: the answer was Yes and the card did
+  // not pass its check or could not be stored.
+  bool FormClose();
+  // What a save would store differs from what was loaded or last stored
+  // (for a new card: from the empty card it opened with), and the card may
+  // be stored at all.
+  bool Unsaved() const;
 
   // The member rows as they stand.
   zv::MemberRows Rows() const;
@@ -228,10 +238,13 @@ class TViewKart : public QDialog {
   // Runs an action; a database error it does not catch is shown with the
   // server's text.
   void guarded(const std::function<void()> &fn);
-  // Before the card on screen is replaced or the window closes: on an
-  // editable, changed stored card, asks whether to store it and does so on
-  // Yes. False when the answer was Yes and the card could not be stored.
+  // Before the card on screen is replaced or the window closes: when
+  // anything typed is unsaved, asks whether to store it and on Yes goes the
+  // way of "Запис". False when the answer was Yes and the card did not pass
+  // its check or could not be stored.
   bool OfferToStore();
+  // Everything a save stores, as the window shows it.
+  QStringList TypedState() const;
   void LoadMembers();
   void LoadStoredCard();
   void LoadNewCard();

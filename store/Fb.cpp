@@ -53,13 +53,25 @@ bool isConnectionLoss(const ISC_STATUS *status) {
 // one is probed at its next command.
 std::atomic<unsigned> lossCount{0};
 
+// The codes of a status vector, in order.
+std::vector<ISC_STATUS> statusCodes(const ISC_STATUS *status) {
+  std::vector<ISC_STATUS> codes;
+  for (const ISC_STATUS *p = status; *p != isc_arg_end;) {
+    const ISC_STATUS kind = *p++;
+    if (kind == isc_arg_gds) codes.push_back(*p);
+    if (kind == isc_arg_cstring) ++p;  // length, then the text
+    ++p;
+  }
+  return codes;
+}
+
 [[noreturn]] void raise(const ISC_STATUS *status) {
   const long code = isc_sqlcode(status);
   if (isConnectionLoss(status)) {
     ++lossCount;
-    throw ConnectionLost(statusText(status), code);
+    throw ConnectionLost(statusText(status), code, statusCodes(status));
   }
-  throw Error(statusText(status), code);
+  throw Error(statusText(status), code, statusCodes(status));
 }
 
 inline void check(const ISC_STATUS *status) {
@@ -158,8 +170,15 @@ QString systemFirebirdRoot() {
 
 }  // namespace
 
-Error::Error(const QString &text, long sqlcode)
-    : std::runtime_error(text.toStdString()), text_(text), sqlcode_(sqlcode) {}
+Error::Error(const QString &text, long sqlcode, std::vector<ISC_STATUS> codes)
+    : std::runtime_error(text.toStdString()), text_(text), sqlcode_(sqlcode), codes_(std::move(codes)) {}
+
+bool Error::has(ISC_STATUS code) const { return std::find(codes_.begin(), codes_.end(), code) != codes_.end(); }
+
+bool Error::isConflict() const {
+  return has(isc_lock_conflict) || has(isc_deadlock) || has(isc_update_conflict) || has(isc_no_dup) ||
+         has(isc_unique_key_violation);
+}
 
 EncodingError::EncodingError(const QString &text) : Error(text, 0) {}
 
@@ -167,8 +186,8 @@ const QString ConnectionLost::kMessage = QStringLiteral(
     "Връзката със сървъра на базата данни е прекъсната. Командата не е изпълнена и нищо от нея не е "
     "записано; повторете я, когато сървърът отново е достъпен.");
 
-ConnectionLost::ConnectionLost(const QString &serverText, long sqlcode)
-    : Error(kMessage + QStringLiteral("\n\n") + serverText, sqlcode) {}
+ConnectionLost::ConnectionLost(const QString &serverText, long sqlcode, std::vector<ISC_STATUS> codes)
+    : Error(kMessage + QStringLiteral("\n\n") + serverText, sqlcode, std::move(codes)) {}
 
 QByteArray toWin1251(const QString &s) {
   QStringEncoder enc("windows-1251");

@@ -17,13 +17,20 @@ namespace fb {
 // the server's own text, as the user is shown it.
 class Error : public std::runtime_error {
  public:
-  Error(const QString &text, long sqlcode = 0);
+  Error(const QString &text, long sqlcode = 0, std::vector<ISC_STATUS> codes = {});
   QString text() const { return text_; }
   long sqlcode() const { return sqlcode_; }
+  // Whether the server's status carried this code (isc_lock_conflict, ...).
+  bool has(ISC_STATUS code) const;
+  // A write refused because another transaction holds the same row or key
+  // (lock conflict, update conflict, a duplicate key), as a no-wait
+  // transaction is told at once.
+  bool isConflict() const;
 
  private:
   QString text_;
   long sqlcode_;
+  std::vector<ISC_STATUS> codes_;
 };
 
 // Text that has no Windows-1251 form; raised before anything is written.
@@ -37,7 +44,7 @@ class EncodingError : public Error {
 // next command on the attachment attaches anew.
 class ConnectionLost : public Error {
  public:
-  ConnectionLost(const QString &serverText, long sqlcode);
+  ConnectionLost(const QString &serverText, long sqlcode, std::vector<ISC_STATUS> codes = {});
   static const QString kMessage;
 };
 

@@ -3,8 +3,8 @@
 #include <QFile>
 #include <QRegularExpression>
 
-#include "LoginThrottle.h"
 #include "Passwords.h"
+#include "Upgrade.h"
 
 namespace zv {
 
@@ -171,7 +171,10 @@ QString createRegister(const InstallOptions &opt) {
   db.connect();
   fb::Transaction tr(db);
   createSchema(db, tr);
-  EnsureLoginFailuresTable(db);
+  UpgradeRegister(db, tr);
+  // Amounts in a new register are euro from the start.
+  MarkStepDone(db, tr, kEuroStep, QStringLiteral("Създаване на картотеката"));
+  tr.commit();
   seedDefaults(db, tr);
   const QString pw = opt.adminPassword.isEmpty() ? generatePassword() : opt.adminPassword;
   putUser(db, tr, opt.adminLogin, opt.adminName, QStringLiteral("USER1"), pw);

@@ -30,7 +30,8 @@ void seedDefaults(fb::Database &db, fb::Transaction &tr);
 int putUser(fb::Database &db, fb::Transaction &tr, const QString &login, const QString &name, const QString &role,
             const QString &password);
 
-// Creates the whole register. Refuses an existing file. Returns the
+// Creates the whole register, the program's own tables included, its
+// amounts in euro from the start. Refuses an existing file. Returns the
 // administrator's password (the given one, or the generated one).
 QString createRegister(const InstallOptions &opt);
 

@@ -7,20 +7,18 @@
 
 namespace zv {
 
+const char kLoginFailuresDdl[] =
+    "create table LOGIN_FAILURES ("
+    "  LOGIN          varchar(50) not null,"
+    "  FAILURES       integer not null,"
+    "  LAST_FAILED_AT date not null,"
+    "  constraint PK_LOGIN_FAILURES primary key (LOGIN))";
+
 namespace {
 
 // Every text here is built with QString::fromUtf8 rather than QStringLiteral:
 // the login library links this code and is unloaded after each call, so no
 // text it hands out may point into its own constant data.
-QString ddl() {
-  return QString::fromUtf8(
-      "create table LOGIN_FAILURES (\n"
-      "  LOGIN          varchar(50) not null,\n"
-      "  FAILURES       integer not null,\n"
-      "  LAST_FAILED_AT date not null,\n"
-      "  constraint PK_LOGIN_FAILURES primary key (LOGIN)\n"
-      ")");
-}
 
 // The width of USERS.LOGIN; a longer name typed at the login is kept by its
 // start (no user has such a name, and its tries are slowed down all the same).
@@ -60,7 +58,7 @@ void EnsureLoginFailuresTable(fb::Database &db) {
     return;
   }
   try {
-    fb::execute(db, tr, ddl());
+    fb::execute(db, tr, QString::fromUtf8(kLoginFailuresDdl));
     tr.commit();
   } catch (const fb::Error &) {
     // Another workstation may have created it at the same moment.

@@ -34,7 +34,12 @@ int LoginSecondsLeft(int failures, qint64 elapsedMs);
 // What the login dialog shows while a try has to wait.
 QString LoginWaitText(int seconds);
 
-// Creates LOGIN_FAILURES when the register does not have it yet. Safe to run
+// The table of the counts. It is one of the program's own tables that
+// zv-admin create and the upgrade step add (Upgrade.cpp).
+extern const char kLoginFailuresDdl[];
+
+// Creates LOGIN_FAILURES when the register does not have it yet, so that the
+// login works on a register that no upgraded program has opened. Safe to run
 // again and from two workstations at once. Runs and commits in a transaction
 // of its own on the open database.
 void EnsureLoginFailuresTable(fb::Database &db);

@@ -19,6 +19,7 @@ int cmdSearch(const QStringList &args, QTextStream &out, QTextStream &err);
 int cmdInvalidEgn(const QStringList &args, QTextStream &out, QTextStream &err);
 int cmdExport(const QStringList &args, QTextStream &out, QTextStream &err);
 int cmdCertificate(const QStringList &args, QTextStream &out, QTextStream &err);
+int cmdEuro(const QStringList &args, QTextStream &out, QTextStream &err);
 
 namespace fb {
 class Database;

@@ -6,7 +6,10 @@
 #include <cstdio>
 #include <string>
 
+#include "DataModule.h"
 #include "Fb.h"
+#include "Session.h"
+#include "Upgrade.h"
 
 ParsedOptions parseOptions(const QStringList &args, const QStringList &known, const QStringList &flags) {
   ParsedOptions p;
@@ -46,6 +49,38 @@ void connectWithEnv(fb::Database &db, const QString &path) {
   db.userName = envUser();
   db.password = envPassword();
   db.connect();
+}
+
+int upgradeOpenRegister(TDataModule1 &dm) {
+  // The history entry of the conversion names the tool when no user is known.
+  zv::Session &s = zv::session();
+  if (s.CurrentUserName.isEmpty()) s.CurrentUserName = QStringLiteral("zv-admin");
+  zv::UpgradeRegister(dm.Database, dm.Transaction);
+  TDataModule1 *const previous = DataModule1;
+  DataModule1 = &dm;
+  try {
+    const int converted = zv::ConvertIncomesToEuro();
+    DataModule1 = previous;
+    return converted;
+  } catch (const fb::Error &e) {
+    DataModule1 = previous;
+    throw fb::Error(QStringLiteral("Доходите не са превалутирани от лева в евро: ") + e.text(), e.sqlcode());
+  }
+}
+
+void openRegister(TDataModule1 &dm, const QString &path) {
+  dm.connectTo(path, envUser(), envPassword());
+  upgradeOpenRegister(dm);
+}
+
+void connectRegister(fb::Database &db, const QString &path) {
+  {
+    TDataModule1 dm;
+    dm.connectTo(path, envUser(), envPassword());
+    upgradeOpenRegister(dm);
+    dm.disconnectCommitting();
+  }
+  connectWithEnv(db, path);
 }
 
 namespace {

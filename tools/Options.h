@@ -31,3 +31,17 @@ QString envPassword();
 // Opens db at path with the credentials of ISC_USER and ISC_PASSWORD.
 namespace fb { class Database; }
 void connectWithEnv(fb::Database &db, const QString &path);
+
+// Opening an existing register for a command: the register's upgrade step
+// runs first, the one-time conversion of incomes to euro included, so that
+// every command reads the register as the program of this version keeps it.
+// A conversion that fails throws, nothing of it written.
+class TDataModule1;
+// Connects the data module and upgrades.
+void openRegister(TDataModule1 &dm, const QString &path);
+// For a command on a plain connection: upgrades through a data module of
+// its own, then connects db.
+void connectRegister(fb::Database &db, const QString &path);
+// The same for a register already open in dm: the upgrade step and the
+// conversion; returns the number of incomes converted.
+int upgradeOpenRegister(TDataModule1 &dm);

@@ -28,7 +28,7 @@ int cmdCertificate(const QStringList &args, QTextStream &out, QTextStream &err) 
   if (pdf.isEmpty()) return usage(err, QStringLiteral("--pdf needs a file name"));
 
   TDataModule1 dm;
-  dm.connectTo(o.get(QStringLiteral("database")), envUser(), envPassword());
+  openRegister(dm, o.get(QStringLiteral("database")));
   zv::Query &q = dm.TempQuery;
   q.SQL = QStringList{QStringLiteral("select count(*) from RGS_CARD where REG_NUM = ") + QString::number(regNum)};
   q.open();

@@ -63,7 +63,7 @@ int cmdUser(const QStringList &args, QTextStream &out, QTextStream &err) {
       readPasswordOption(o, QStringLiteral("Password of %1: ").arg(o.get(QStringLiteral("login"))), err)
           .value_or(QString());
   fb::Database db;
-  connectWithEnv(db, o.get(QStringLiteral("database")));
+  connectRegister(db, o.get(QStringLiteral("database")));
   fb::Transaction tr(db);
   const int id = zv::putUser(db, tr, o.get(QStringLiteral("login")), o.get(QStringLiteral("name")),
                              o.get(QStringLiteral("role")), password);

@@ -254,7 +254,7 @@ int fillDemoRegister(fb::Database &db, fb::Transaction &tr, int cards, unsigned 
     cp[i++] = group2;
     cp[i++] = grupa;
     cp[i++] = zv::fromQDate(regDate.addDays(dice.pick(0, 30)));
-    cp[i++] = static_cast<double>(dice.pick(1200, 36000));
+    cp[i++] = static_cast<double>(dice.pick(600, 18000));  // yearly income in euro
     cp[i++] = status;
     cp[i++] = dice.pick(0, 2);
     cp[i++] = dice.chance(8) ? 1 : 0;
@@ -435,7 +435,7 @@ int cmdDemo(const QStringList &args, QTextStream &out, QTextStream &err) {
     return 2;
   }
   fb::Database db;
-  connectWithEnv(db, o.get(QStringLiteral("database")));
+  connectRegister(db, o.get(QStringLiteral("database")));
   fb::Transaction tr(db);
   QElapsedTimer t;
   t.start();

@@ -77,7 +77,7 @@ int cmdExport(const QStringList &args, QTextStream &out, QTextStream &err) {
   }
 
   TDataModule1 dm;
-  dm.connectTo(o.get(QStringLiteral("database")), envUser(), envPassword());
+  openRegister(dm, o.get(QStringLiteral("database")));
   // The list after the start of work, or the search's result over it; a
   // search that takes no criterion lists all cards, as the window does.
   if (search.given.isEmpty()) {

@@ -14,7 +14,7 @@ int cmdInvalidEgn(const QStringList &args, QTextStream &out, QTextStream &err) {
     return 2;
   }
   TDataModule1 dm;
-  dm.connectTo(o.get(QStringLiteral("database")), envUser(), envPassword());
+  openRegister(dm, o.get(QStringLiteral("database")));
   zv::Query &q = dm.MainQuery;
   q.SQL[2] = QStringLiteral("order by REG_NUM, PERSON_ID");
   zv::OpenInvalidEgnList(q);

@@ -47,7 +47,7 @@ int cmdLbdNames(const QStringList &args, QTextStream &out, QTextStream &err) {
     return 2;
   }
   fb::Database db;
-  connectWithEnv(db, o.get(QStringLiteral("database")));
+  connectRegister(db, o.get(QStringLiteral("database")));
   fb::Transaction tr(db);
   std::vector<zv::NameDifference> found;
   try {

@@ -14,7 +14,7 @@ int cmdRefreshPoints(const QStringList &args, QTextStream &out, QTextStream &err
     return 2;
   }
   TDataModule1 dm;
-  dm.connectTo(o.get(QStringLiteral("database")), envUser(), envPassword());
+  openRegister(dm, o.get(QStringLiteral("database")));
   TerminalProgress progress(err);
   const int cards = zv::RefreshAllPoints(progress);  // commits
   dm.disconnectCommitting();

@@ -31,7 +31,7 @@ int cmdRanking(const QStringList &args, QTextStream &out, QTextStream &err) {
   if (o.has(QStringLiteral("pdf")) && pdf.isEmpty()) return usage(err, QStringLiteral("--pdf needs a file name"));
 
   TDataModule1 dm;
-  dm.connectTo(o.get(QStringLiteral("database")), envUser(), envPassword());
+  openRegister(dm, o.get(QStringLiteral("database")));
   const QString order = zv::RankingOrderOf(zv::LoadCriteria(dm).entries);
   TerminalProgress progress(err);
   zv::RefreshAllPoints(progress);  // commits

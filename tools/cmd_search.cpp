@@ -27,7 +27,7 @@ int cmdSearch(const QStringList &args, QTextStream &out, QTextStream &err) {
   if (database.isEmpty()) return usage(QString());
 
   TDataModule1 dm;
-  dm.connectTo(database, envUser(), envPassword());
+  openRegister(dm, database);
   PickSearchLists(search);
   const zv::SearchFilter filter = zv::BuildSearchFilter(search.criteria);
   out << "filter: " << filter.filter << "\n";

@@ -32,7 +32,8 @@ int usage(QTextStream &err) {
          "  lbd EGN\n"
          "  lbd-names --database PATH\n"
          "  search --database PATH CRITERIA...\n"
-         "  invalid-egn --database PATH\n";
+         "  invalid-egn --database PATH\n"
+         "  euro --database PATH\n";
   return 2;
 }
 }  // namespace
@@ -72,6 +73,7 @@ int main(int argc, char **argv) {
     if (cmd == QLatin1String("invalid-egn")) return cmdInvalidEgn(args, out, err);
     if (cmd == QLatin1String("export")) return cmdExport(args, out, err);
     if (cmd == QLatin1String("certificate")) return cmdCertificate(args, out, err);
+    if (cmd == QLatin1String("euro")) return cmdEuro(args, out, err);
   } catch (const fb::Error &e) {
     out.flush();
     err << "zv-admin " << cmd << ": " << e.text() << "\n";

@@ -182,6 +182,83 @@ TEST_F(MainFormTest, UserMissingFromUsersOrWithUnknownRoleEndsTheProgramWithoutH
   }
 }
 
+// A register of the previous version: incomes in leva, no mark of the
+// conversion to euro.
+void makeOldRegister(const QString &path) {
+  fb::Database db;
+  db.databaseName = path;
+  db.connect();
+  fb::Transaction tr(db);
+  tr.ensure();
+  fb::execute(db, tr, QStringLiteral("delete from REGISTER_STEPS"));
+  const QStringList leva{QStringLiteral("1955.83"), QStringLiteral("100")};
+  for (int i = 0; i < leva.size(); ++i)
+    fb::execute(db, tr,
+                QStringLiteral("insert into RGS_CARD (REG_NUM, REGDATE, ADRESS, GROUP1, GROUP2, ADD_USER, STATUS, INCOME) "
+                               "values (%1, '01.02.2003', 'адрес', 1, 9, 'Default', 1, %2)")
+                    .arg(i + 1)
+                    .arg(leva[i]));
+  tr.commit();
+  db.disconnect();
+}
+
+QList<double> committedIncomes(const QString &path) {
+  fb::Database db;
+  db.databaseName = path;
+  db.connect();
+  fb::Transaction tr(db);
+  zv::Query q(db, tr);
+  q.SQL = QStringList{QStringLiteral("select INCOME from RGS_CARD order by REG_NUM")};
+  q.open();
+  QList<double> out;
+  for (int r = 0; r < q.recordCount(); ++r) out << q.value(r, 0).toDouble();
+  return out;
+}
+
+TEST_F(MainFormTest, StartOfWorkConvertsAnOldRegistersIncomesToEuroOnce) {
+  makeOldRegister(reg.path);
+  start(QStringLiteral("Иван Д'Арк"), QStringLiteral("USER3"));
+  EXPECT_EQ(quits, 0);
+  EXPECT_TRUE(Dialogs::shown().isEmpty()) << Dialogs::lastText().toStdString();
+  EXPECT_EQ(committedIncomes(reg.path), (QList<double>{1000.00, 51.13}));
+  form->tbExitClick();
+  const QString conversion =
+      QStringLiteral("Иван Д'Арк|SYSTEM|2|Доходите са превалутирани от лева в евро: 2 картона (1 евро = 1,95583 лв.)");
+  EXPECT_EQ(committedLog(reg.path).value(0), conversion);
+  EXPECT_EQ(committedLog(reg.path).size(), 3);
+  // The next start finds the register converted.
+  FreeLoginRecord();
+  dm.reset();
+  start(QStringLiteral("Иван Д'Арк"), QStringLiteral("USER3"));
+  form->tbExitClick();
+  EXPECT_EQ(committedIncomes(reg.path), (QList<double>{1000.00, 51.13}));
+  EXPECT_EQ(committedLog(reg.path).count(conversion), 1);
+}
+
+TEST_F(MainFormTest, ConversionThatFailsIsToldAndTheWorkGoesOn) {
+  makeOldRegister(reg.path);
+  // Another workstation is changing card 2 and has not committed.
+  fb::Database other;
+  other.databaseName = reg.path;
+  other.connect();
+  fb::Transaction otherTr(other);
+  otherTr.ensure();
+  fb::execute(other, otherTr, QStringLiteral("update RGS_CARD set NOTES = 'пише се' where REG_NUM = 2"));
+  start(QStringLiteral("Иван Д'Арк"), QStringLiteral("USER3"));
+  EXPECT_EQ(quits, 0);
+  ASSERT_EQ(Dialogs::shown().size(), 1);
+  EXPECT_TRUE(Dialogs::shown()[0].text.contains(QStringLiteral("при следващото отваряне на картотеката")))
+      << Dialogs::shown()[0].text.toStdString();
+  EXPECT_EQ(form->statusPanel(0)->text(), QStringLiteral("0 записа"));  // the list opened all the same
+  otherTr.rollback();
+  other.disconnect();
+  form->tbExitClick();
+  EXPECT_EQ(committedIncomes(reg.path), (QList<double>{1955.83, 100}));
+  const QStringList log = committedLog(reg.path);
+  ASSERT_EQ(log.size(), 2);
+  EXPECT_TRUE(log[0].endsWith(QStringLiteral("Влизане на потребител с име Иван Д'Арк")));
+}
+
 TEST_F(MainFormTest, CloseBoxWritesNoLogoutButKeepsPendingWork) {
   start(QStringLiteral("Администратор"), QStringLiteral("USER1"), QStringLiteral("admin"));
   addCard(77);

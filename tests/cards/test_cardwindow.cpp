@@ -18,6 +18,7 @@
 #include <QTest>
 #include <QSignalBlocker>
 #include <QTabWidget>
+#include <QToolButton>
 
 #include "CardRules.h"
 #include "DataModule.h"
@@ -750,13 +751,16 @@ TEST_F(CardWindowTest, ChangeWithNoRowToChangeLosesNothing) {
   EXPECT_EQ(cell(1), QStringList({zv::kHolder, "", "", "", "", "", "", ""}));
   EXPECT_EQ(w->FamilyCount->text(), QStringLiteral("0"));
 
-  // Closing with Yes after another change stores no empty member.
+  // Yes to the question before leaving goes through the card check: a card
+  // without members is not stored, and stays on screen.
   w->ebAdress->setText(QStringLiteral("ул. Нова 6"));
   Dialogs::queueAnswer(true);
   w->DBNavigator1Click(TViewKart::nbtFirst);
   EXPECT_EQ(texts(), QStringList({QStringLiteral("ask:Потвърждение:Искате ли да запазите промените върху картона"),
-                                  QStringLiteral("message::Данните са актуализирани успешно!")}));
+                                  QStringLiteral("message:Грешка при запис:Моля въведете семейство")}));
   EXPECT_TRUE(committed(QStringLiteral("select * from RGS_PERSON")).isEmpty());
+  EXPECT_EQ(committed(QStringLiteral("select trim(ADRESS) from RGS_CARD")), QStringList({QStringLiteral("ул. Стара 6")}));
+  EXPECT_EQ(w->ebAdress->text(), QStringLiteral("ул. Нова 6"));
 
   // "Промяна" takes the first member as the holder, and only as the holder.
   Dialogs::clearShown();
@@ -922,8 +926,7 @@ class ShownCardWindowTest : public CardWindowTest {
 TEST_F(ShownCardWindowTest, TabGoesFromFieldToField) {
   for (const QDateEdit *d : w->findChildren<QDateEdit *>()) {
     EXPECT_TRUE(d->calendarPopup()) << d->objectName().toStdString();
-    EXPECT_EQ(d->displayFormat(), d == w->dtAdress ? QStringLiteral("yyyy") : QStringLiteral("dd.MM.yyyy"))
-        << d->objectName().toStdString();
+    EXPECT_EQ(d->displayFormat(), QStringLiteral("dd.MM.yyyy")) << d->objectName().toStdString();
   }
   w->OpenCard(0, true, false);
   showWindow();
@@ -1004,6 +1007,300 @@ TEST_F(ShownCardWindowTest, TextsReadWhole) {
     EXPECT_GE(box->width(), box->minimumSizeHint().width()) << box->objectName().toStdString();
   }
   EXPECT_LE(w->gbFamilyMember->minimumSizeHint().width(), w->gbFamilyMember->width());
+}
+
+
+// Enter on a focused button presses that button; only "Запис" stores.
+TEST_F(ShownCardWindowTest, EnterPressesTheFocusedButtonOnly) {
+  const auto pressEnter = [](QWidget *button) {
+    button->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), button) << button->objectName().toStdString();
+    QTest::keyClick(button, Qt::Key_Return);
+  };
+  // A new card whose check would pass: Enter on "Прибавяне" only adds.
+  w->OpenCard(0, true, false);
+  showWindow();
+  w->ShowClick();
+  cardFields(QStringLiteral("ул. Роза 5"));
+  member(QStringLiteral("Иван Иванов"), zv::kHolder, kHolderEgn);
+  pressEnter(w->Add);
+  member(QStringLiteral("Петя Иванова"), zv::kChild, kChildEgn);
+  pressEnter(w->Add);
+  EXPECT_TRUE(texts().isEmpty());
+  EXPECT_EQ(w->RowCount(), 2);
+  EXPECT_EQ(cell(2)[zv::cellName], QStringLiteral("Петя Иванова"));
+  EXPECT_TRUE(own(QStringLiteral("select * from RGS_CARD")).isEmpty());
+
+  storeCard(1, {{QStringLiteral("Анна"), 0, kAdultEgn}});
+  storeCard(2, {{QStringLiteral("Борис"), 0, kWifeEgn}, {QStringLiteral("Вики"), 3, kChild2Egn}});
+  storeCard(3, {{QStringLiteral("Галя"), 0, egnOf(1970, 4, 4, 44)}});
+  const QString updated = QStringLiteral("message::Данните са актуализирани успешно!");
+  struct Case {
+    const char *what;
+    QWidget *button;
+    std::function<void()> arrange;
+    std::function<void()> check;
+    QStringList shown{};  // the boxes the press shows
+  };
+  const Case cases[] = {
+      {"Зареждане", w->Load, [&] { w->ebRegNum->setText(QStringLiteral("3")); },
+       [&] { EXPECT_EQ(w->ebAdress->text(), QStringLiteral("ул. Стара 3")); }},
+      {"Скрий / Покажи", w->Show, [] {}, [&] { EXPECT_FALSE(w->gbFamilyMember->isHidden()); }},
+      {"Промени избрания на титуляр", w->Button1, [&] { w->FamilyListSelectCell(2); },
+       [&] { EXPECT_EQ(cell(1)[zv::cellName], QStringLiteral("Вики")); }},
+      {"Провека в ЛБД ...", w->bLBD, [&] { w->FamilyListSelectCell(2); }, [] {},
+       {QStringLiteral("message:") + QCoreApplication::applicationName() + QStringLiteral(":НЯМА ВРЪЗКА С ЛБД!")}},
+      {"Промяна", w->Modify,
+       [&] {
+         w->FamilyListSelectCell(2);
+         w->FirstName->setText(QStringLiteral("Виктория"));
+       },
+       [&] { EXPECT_EQ(cell(2)[zv::cellName], QStringLiteral("Виктория")); }},
+      {"Прибавяне", w->Add,
+       [&] {
+         w->ShowClick();
+         member(QStringLiteral("Дора"), zv::kOther, kChildEgn);
+       },
+       [&] { EXPECT_EQ(w->RowCount(), 3); }},
+      {"Премахване", w->Delete, [&] { w->FamilyListSelectCell(2); }, [&] { EXPECT_EQ(w->RowCount(), 1); }},
+      {"Добави", w->add_note,
+       [&] {
+         w->PageControl1->setCurrentIndex(1);
+         w->note_txt->setText(QStringLiteral("посетен"));
+       },
+       [&] { EXPECT_TRUE(w->mNotes->toPlainText().contains(QStringLiteral("посетен"))); }},
+      {"first", w->nbFirst, [] {}, [&] { EXPECT_EQ(w->ebRegNum->text(), QStringLiteral("1")); }},
+      {"prior", w->nbPrior, [] {}, [&] { EXPECT_EQ(w->ebRegNum->text(), QStringLiteral("1")); }},
+      {"next", w->nbNext, [] {}, [&] { EXPECT_EQ(w->ebRegNum->text(), QStringLiteral("3")); }},
+      {"last", w->nbLast, [] {}, [&] { EXPECT_EQ(w->ebRegNum->text(), QStringLiteral("3")); }},
+      {"Изход", w->Cancel, [] {}, [&] { EXPECT_FALSE(w->isVisible()); }},
+      {"Запис", w->OK, [&] { w->ebAdress->setText(QStringLiteral("ул. Нова 2")); },
+       [&] {
+         EXPECT_EQ(committed(QStringLiteral("select trim(ADRESS) from RGS_CARD where REG_NUM = 2")),
+                   QStringList({QStringLiteral("ул. Нова 2")}));
+       },
+       {updated}},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.what);
+    openStored(2, true);
+    showWindow();
+    c.arrange();
+    const QStringList before = everything();
+    Dialogs::clearShown();
+    pressEnter(c.button);
+    EXPECT_EQ(texts(), c.shown);
+    c.check();
+    if (c.shown != QStringList({updated})) {
+      EXPECT_EQ(everything(), before);
+    }
+  }
+}
+
+TEST_F(ShownCardWindowTest, AfterAnAddOrAChangeTheNameBoxHasTheFocus) {
+  w->OpenCard(0, true, false);
+  showWindow();
+  w->ShowClick();
+  member(QStringLiteral("Иван Иванов"), zv::kHolder, kHolderEgn);
+  QTest::mouseClick(w->Add, Qt::LeftButton);
+  EXPECT_EQ(QApplication::focusWidget(), w->FirstName);
+  member(QStringLiteral("Петя"), zv::kChild, kChildEgn);
+  QTest::mouseClick(w->Add, Qt::LeftButton);
+  EXPECT_EQ(QApplication::focusWidget(), w->FirstName);
+  w->FamilyListSelectCell(2);
+  w->FamilyListSelectCell(2);
+  w->FirstName->setText(QStringLiteral("Петя Иванова"));
+  QTest::mouseClick(w->Modify, Qt::LeftButton);
+  EXPECT_EQ(cell(2)[zv::cellName], QStringLiteral("Петя Иванова"));
+  EXPECT_EQ(QApplication::focusWidget(), w->FirstName);
+  EXPECT_TRUE(texts().isEmpty());
+}
+
+// Esc, "Изход" and the window's close button: a question whenever anything
+// typed is unsaved; Yes goes the way of "Запис".
+class ClosingCardWindowTest : public ShownCardWindowTest {
+ protected:
+  const QString question = QStringLiteral("ask:Потвърждение:Искате ли да запазите промените върху картона");
+  void esc() { QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : w.get(), Qt::Key_Escape); }
+  void openNew() {
+    w->OpenCard(0, true, false);
+    showWindow();
+    Dialogs::clearShown();
+  }
+  void openCard(int regNum) {
+    openStored(regNum, true);
+    showWindow();
+    Dialogs::clearShown();
+  }
+};
+
+TEST_F(ClosingCardWindowTest, EveryWayOfClosingAsksOnANewCardWithTyping) {
+  const std::pair<const char *, std::function<void()>> closers[] = {
+      {"Esc", [&] { esc(); }},
+      {"Изход", [&] { QTest::mouseClick(w->Cancel, Qt::LeftButton); }},
+      {"close button", [&] { w->close(); }},
+  };
+  const QStringList before = everything();
+  for (const auto &[what, close] : closers) {
+    SCOPED_TRACE(what);
+    // Untouched: closes without a word.
+    openNew();
+    close();
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_TRUE(texts().isEmpty());
+    // Typed: asked; No closes and stores nothing.
+    openNew();
+    w->doctxt->setFocus();
+    QTest::keyClicks(w->doctxt, QStringLiteral("17"));
+    Dialogs::queueAnswer(false);
+    close();
+    EXPECT_EQ(texts(), QStringList({question}));
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(everything(), before);
+  }
+}
+
+TEST_F(ClosingCardWindowTest, NewCardYesGoesThroughTheCheckAndTheSave) {
+  storeCard(7, {{QStringLiteral("Анна"), 0, kAdultEgn}});
+  const QStringList before = everything();
+  // A member added is typing too; Yes with a failing check keeps it all.
+  openNew();
+  w->ShowClick();
+  member(QStringLiteral("Иван Иванов"), zv::kHolder, kHolderEgn);
+  w->AddClick();
+  Dialogs::queueAnswer(true);
+  esc();
+  EXPECT_EQ(texts(), QStringList({question, QStringLiteral("message:Грешка при запис:Моля въведете адреса на семейството")}));
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_EQ(cell(1)[zv::cellName], QStringLiteral("Иван Иванов"));
+  EXPECT_EQ(everything(), before);
+
+  // A check that passes with a number already used: the save refuses, the
+  // window stays.
+  cardFields(QStringLiteral("ул. Роза 5"));
+  w->ebRegNum->setText(QStringLiteral("7"));
+  Dialogs::clearShown();
+  Dialogs::queueAnswer(true);
+  esc();
+  EXPECT_EQ(texts(), QStringList({question, QStringLiteral("message:Грешка при запис:Регистрационният номер е "
+                                                           "невалиден или вече съществува!")}));
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_EQ(everything(), before);
+
+  // Yes with everything in order stores the card and closes.
+  w->ebRegNum->setText(QStringLiteral("8"));
+  Dialogs::clearShown();
+  Dialogs::queueAnswer(true);
+  esc();
+  EXPECT_EQ(texts(), QStringList({question, QStringLiteral("message::Данните са регистрирани успешно!")}));
+  EXPECT_FALSE(w->isVisible());
+  EXPECT_EQ(committed(QStringLiteral("select REG_NUM, trim(ADRESS) from RGS_CARD order by REG_NUM")),
+            QStringList({QStringLiteral("7|ул. Стара 7"), QStringLiteral("8|ул. Роза 5")}));
+}
+
+TEST_F(ClosingCardWindowTest, StoredCardAsksWhenAFieldDiffersFromTheLoadedCard) {
+  storeCard(4, {{QStringLiteral("Анна"), 0, kHolderEgn}});
+  const QString stored = QStringLiteral("ул. Стара 4");
+  const auto address = [&] { return committed(QStringLiteral("select trim(ADRESS) from RGS_CARD")); };
+
+  // Untouched, or changed and changed back: no question.
+  openCard(4);
+  esc();
+  EXPECT_FALSE(w->isVisible());
+  openCard(4);
+  w->ebCheck->setText(QStringLiteral("проверяващ"));
+  w->ebCheck->clear();
+  esc();
+  EXPECT_FALSE(w->isVisible());
+  EXPECT_TRUE(texts().isEmpty());
+
+  // Changed, No: closed, nothing stored.
+  openCard(4);
+  w->ebCheck->setText(QStringLiteral("проверяващ"));
+  Dialogs::queueAnswer(false);
+  esc();
+  EXPECT_EQ(texts(), QStringList({question}));
+  EXPECT_FALSE(w->isVisible());
+  EXPECT_EQ(committed(QStringLiteral("select CHECK_NAME from RGS_CARD")), QStringList({QString()}));
+
+  // Yes with a failing check: the message, the window open with its typing;
+  // a second Esc asks again.
+  openCard(4);
+  w->ebAdress->clear();
+  Dialogs::queueAnswer(true);
+  esc();
+  EXPECT_EQ(texts(), QStringList({question, QStringLiteral("message:Грешка при запис:Моля въведете адреса на семейството")}));
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_EQ(w->ebAdress->text(), QString());
+  EXPECT_EQ(address(), QStringList({stored}));
+
+  // Yes with a passing check: stored, closed.
+  w->ebAdress->setText(QStringLiteral("ул. Нова 4"));
+  Dialogs::clearShown();
+  Dialogs::queueAnswer(true);
+  esc();
+  EXPECT_EQ(texts(), QStringList({question, QStringLiteral("message::Данните са актуализирани успешно!")}));
+  EXPECT_FALSE(w->isVisible());
+  EXPECT_EQ(address(), QStringList({QStringLiteral("ул. Нова 4")}));
+
+  // After "Запис" nothing is unsaved.
+  openCard(4);
+  w->dek_id->setText(QStringLiteral("Д-1"));
+  w->OKClick();
+  Dialogs::clearShown();
+  esc();
+  EXPECT_FALSE(w->isVisible());
+  EXPECT_TRUE(texts().isEmpty());
+}
+
+// The address date is a whole date: shown, typed, stored and counted so.
+TEST_F(ShownCardWindowTest, AddressDateKeepsDayAndMonth) {
+  const int id = storeCard(5, {{QStringLiteral("Анна"), 0, kHolderEgn}});
+  fb::execute(dm->Database, dm->Transaction,
+              QStringLiteral("update RGS_CARD set ADRESS_DATE = '15.03.2019' where CARD_ID = ?"), {id});
+  dm->Transaction.commit();
+  openStored(5, true);
+  showWindow();
+  EXPECT_EQ(w->dtAdress->date(), QDate(2019, 3, 15));
+  EXPECT_EQ(w->dtAdress->text(), QStringLiteral("15.03.2019"));
+
+  // Typed in: day, month and year.
+  w->dtAdress->setFocus();
+  w->dtAdress->setSelectedSection(QDateTimeEdit::DaySection);
+  QTest::keyClicks(w->dtAdress, QStringLiteral("20"));
+  w->dtAdress->setSelectedSection(QDateTimeEdit::MonthSection);
+  QTest::keyClicks(w->dtAdress, QStringLiteral("11"));
+  EXPECT_EQ(w->dtAdress->date(), QDate(2019, 11, 20));
+
+  // Today is 15.06.2024 and five years are needed: from 20.11.2019 the
+  // family has four, and is warned; from 15.03.2019 it has five.
+  const QString warning = QStringLiteral(
+      "Не можете да впишете картон в картотеката при регистрация на адрес по-малко от 5 години");
+  const QString addressDate = QStringLiteral("select ADRESS_DATE from RGS_CARD where CARD_ID = %1").arg(id);
+  w->OKClick();
+  ASSERT_EQ(boxes().size(), 2);
+  EXPECT_EQ(boxes()[0].text, warning);
+  EXPECT_EQ(committed(addressDate), QStringList({QStringLiteral("20.11.2019")}));
+
+  w->dtAdress->setDate(QDate(2019, 3, 15));
+  Dialogs::clearShown();
+  w->OKClick();
+  EXPECT_EQ(texts(), QStringList({QStringLiteral("message::Данните са актуализирани успешно!")}));
+  EXPECT_EQ(committed(addressDate), QStringList({QStringLiteral("15.03.2019")}));
+  openStored(5, true);
+  EXPECT_EQ(w->dtAdress->date(), QDate(2019, 3, 15));
+}
+
+// The income is in euro.
+TEST_F(ShownCardWindowTest, IncomeIsInEuro) {
+  w->OpenCard(0, true, false);
+  showWindow();
+  w->PageControl1->setCurrentIndex(1);
+  QStringList labels;
+  for (const QLabel *l : w->findChildren<QLabel *>())
+    if (l->isVisible()) labels << l->text();
+  EXPECT_TRUE(labels.contains(QStringLiteral("евро")));
+  for (const QString &text : labels) EXPECT_FALSE(text.contains(QStringLiteral("лв"))) << text.toStdString();
 }
 
 }  // namespace

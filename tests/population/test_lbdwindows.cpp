@@ -74,6 +74,7 @@ class LbdCheckTest : public CardWindowFixture {
     w->dtAdress->setDate(QDate(1999, 1, 1));
   }
   void TearDown() override {
+    Dialogs::queueAnswer(false);  // the typing of SetUp is not stored
     w->CancelClick();
     form.reset();
     CardWindowFixture::TearDown();
