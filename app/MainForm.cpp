@@ -55,6 +55,8 @@
 #include "ViewKarton.h"
 #include "egn.h"
 #include "frmMemo.h"
+#include "Refusal.h"
+#include "Rights.h"
 #include "Session.h"
 #include "SqlText.h"
 
@@ -62,23 +64,12 @@ TMainForm *MainForm = nullptr;
 TNomForm *NomForm = nullptr;
 TOptionsForm *OptionsForm = nullptr;
 
-const QString kNoRights = QStringLiteral("Потребителят не разполага с достатъчно права");
-
 namespace {
 const QString kSearchCaption = QStringLiteral("Търсене");
 const QString kRankingCaption = QStringLiteral("Класиране");
 const QString kInvalidCaption = QStringLiteral("Невалидни ЕГН-та");
 const QString kErrorCaption = QStringLiteral("Грешка");
 }  // namespace
-
-int AccessLevelOfRole(const QString &role) {
-  if (role == QLatin1String("USER1")) return 1;
-  if (role == QLatin1String("USER2")) return 2;
-  if (role == QLatin1String("USER3")) return 3;
-  if (role == QLatin1String("USER4")) return 4;
-  if (role == QLatin1String("USER6")) return 6;
-  return 0;
-}
 
 // ------------------------------------------------------------ grid model
 
@@ -340,10 +331,7 @@ void TMainForm::guarded(const std::function<void()> &fn) {
   }
 }
 
-bool TMainForm::refuseUnless(bool allowed) {
-  if (!allowed) Dialogs::message(kNoRights, kErrorCaption, Dialogs::Icon::Error);
-  return !allowed;
-}
+bool TMainForm::refuseUnless(bool allowed) { return zv::RefuseUnless(allowed); }
 
 // ------------------------------------------------------------ start of work
 
@@ -378,7 +366,9 @@ void TMainForm::FormShow() {
     zv::Session &s = zv::session();
     s.LoginName = rec->loginName();
     s.CurrentUserName = rec->userName();
-    AccessLevel = AccessLevelOfRole(rec->role());
+    // A role that gives no level is refused below, as a user missing from USERS.
+    const std::optional<int> level = zv::AccessLevelOfRole(rec->role());
+    AccessLevel = level.value_or(0);
     // The program's own tables and the one-time conversion of the incomes
     // to euro, before anything reads the register.
     UpgradeRegisterAtStart();
@@ -398,7 +388,7 @@ void TMainForm::FormShow() {
     q.SQL = QStringList{QStringLiteral("select * from users where name = ") + zv::sqlQuote(s.CurrentUserName)};
     q.open();
     const zv::Field id = q.isEmpty() ? zv::Field() : q.fieldByName(QStringLiteral("USER_ID"));
-    if (!id.isNull()) {
+    if (!id.isNull() && level) {
       s.CurrentUserId = QString::number(id.asInteger());
       q.close();
       zv::LogAction(s.CurrentUserId.toInt(), QStringLiteral("SYSTEM"),
@@ -407,9 +397,8 @@ void TMainForm::FormShow() {
       FamilyGrid->setColumnHidden(13, true);
     } else {
       q.close();
-      Dialogs::message(
-          QStringLiteral("На потребителя не са предоставени коректни права! Моля предупредете администратора!"),
-          QApplication::applicationName(), Dialogs::Icon::Error);
+      AccessLevel = 0;  // nothing is allowed while the window closes
+      Dialogs::message(zv::kNoCorrectRightsText, QApplication::applicationName(), Dialogs::Icon::Error);
       quitApplication();
     }
   });
@@ -584,14 +573,14 @@ void TMainForm::openCurrentCard() {
     // The card window reads the card of the query's current row; the
     // navigator inside it moves that row, and the list follows it back.
     DataModule1->MainQuery.setRecNo(std::max(currentRow(), 0));
-    ViewKart->OpenCard(1, AccessLevel < 3);
+    ViewKart->OpenCard(1, zv::CanStoreCards(AccessLevel));
     setCurrentRow(DataModule1->MainQuery.recNo());
   }
   Refresh();
 }
 
 void TMainForm::tbRegisterClick() {
-  if (!refuseUnless(AccessLevel < 6) && ViewKart) ViewKart->OpenCard(0, true);
+  if (!refuseUnless(zv::CanRegister(AccessLevel)) && ViewKart) ViewKart->OpenCard(0, true);
   Refresh();
 }
 
@@ -691,7 +680,9 @@ void TMainForm::RunSearch() {
 }
 void TMainForm::mNomsClick() {
   guarded([&] {
-    if (NomForm) NomForm->exec();
+    if (!NomForm) return;
+    NomForm->setAccessLevel(AccessLevel);
+    NomForm->exec();
   });
 }
 
@@ -728,7 +719,7 @@ void TMainForm::mInvalidClick() {
 }
 
 void TMainForm::mLBDNamesClick() {
-  if (refuseUnless(AccessLevel < 3)) return;
+  if (refuseUnless(zv::CanCompareNames(AccessLevel))) return;
   guarded([&] {
     if (LbdNamesForm) LbdNamesForm->exec();
   });
@@ -754,7 +745,7 @@ bool TMainForm::onInvalidTab() const {
 }
 
 void TMainForm::FamilyGridCellClick() {
-  if (AccessLevel >= 3 || !onInvalidTab()) return;
+  if (!zv::CanRepairEgn(AccessLevel) || !onInvalidTab()) return;
   zv::Query &mq = DataModule1->MainQuery;
   if (!mq.active() || mq.isEmpty()) return;
   bool confirmed = false;
@@ -769,7 +760,7 @@ void TMainForm::FamilyGridCellClick() {
 }
 
 void TMainForm::FamilyGridKeyEnter() {
-  if (onInvalidTab() && AccessLevel < 3) {
+  if (onInvalidTab() && zv::CanRepairEgn(AccessLevel)) {
     FamilyGridCellClick();
     return;
   }
@@ -817,6 +808,7 @@ void TMainForm::BuildStatusMenu() {
 }
 
 void TMainForm::SetSTATUS(int code) {
+  if (refuseUnless(zv::CanChangeStatus(AccessLevel))) return;
   guarded([&] {
     for (QAction *a : pm_s->actions())
       if (a->isCheckable() && a->data().toInt() == code) a->setChecked(true);
@@ -829,6 +821,7 @@ void TMainForm::SetSTATUS(int code) {
 
 void TMainForm::SetALLSTATUS(int itemNumber) {
   const int code = itemNumber - 9;
+  if (refuseUnless(zv::CanChangeStatus(AccessLevel))) return;
   guarded([&] {
     const QList<int> cards = zv::ListedCardIds(DataModule1->MainQuery);
     if (cards.isEmpty()) return;

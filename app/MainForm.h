@@ -35,12 +35,6 @@ class MainGridModel : public QAbstractTableModel {
   void reset();
 };
 
-// Access level from the login role: exact, case-sensitive; anything else is 0.
-int AccessLevelOfRole(const QString &role);
-
-// The text shown when a command is refused.
-extern const QString kNoRights;
-
 class TMainForm : public QMainWindow {
   Q_OBJECT
  public:
@@ -48,6 +42,7 @@ class TMainForm : public QMainWindow {
   QMenu *statusMenu() const { return pm_s; }
   ~TMainForm() override;
 
+  // From the login role (Rights.h); 0, which grants nothing, until the start of work.
   int AccessLevel = 0;
   QString SearchFilter;
   QString OrderLine;

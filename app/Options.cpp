@@ -14,6 +14,7 @@
 #include "DataModule.h"
 #include "Dialogs.h"
 #include "IniFile.h"
+#include "Rights.h"
 
 namespace {
 
@@ -155,8 +156,8 @@ void TOptionsForm::LoadValues() {
     }
   }
   q.close();
-  edSob->setEnabled(accessLevel_ == 1);
-  DateNum->setEnabled(accessLevel_ == 1);
+  edSob->setEnabled(zv::CanEditInstallationSettings(accessLevel_));
+  DateNum->setEnabled(zv::CanEditInstallationSettings(accessLevel_));
 
   const IniFile ini(SettingsFilePath());
   PrHeader->setText(ini.readString(kIniUserSection, kIniPageHeader, kOptionsHeaderDefault));
@@ -171,7 +172,7 @@ bool TOptionsForm::RefuseUnwritableTexts() {
       {PrFooter, QStringLiteral("Текст в долната част на листа на класирането")},
       {edSob, QStringLiteral("Собственик")}};
   for (const auto &[box, field] : texts) {
-    if (box == edSob && accessLevel_ != 1) continue;
+    if (box == edSob && !zv::CanEditInstallationSettings(accessLevel_)) continue;
     if (const std::optional<QString> refusal = zv::UnwritableFieldMessage(field, box->text())) {
       Dialogs::message(*refusal, QApplication::applicationName(), Dialogs::Icon::Warning);
       box->setFocus();
@@ -200,7 +201,7 @@ bool TOptionsForm::SaveValues() {
       oldCurrent_ = current;
       nom.open();
     }
-    if (accessLevel_ == 1) {
+    if (zv::CanEditInstallationSettings(accessLevel_)) {
       setNomField(nom, 0, QStringLiteral("S_INFO"), edSob->text());
       setNomField(nom, 3, QStringLiteral("COUNTER"), wholeNumber(DateNum->text()));
       nom.open();

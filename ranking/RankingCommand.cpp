@@ -12,6 +12,7 @@
 #include "Points.h"
 #include "Print.h"
 #include "Ranking.h"
+#include "Refusal.h"
 #include "Status.h"
 
 namespace zv {
@@ -33,10 +34,7 @@ void RankingCommand(RankingHost &host) {
   // 1. The window is made first and lives until the command ends.
   TKlasForm form(host.window);
   // 2.
-  if (host.accessLevel >= 4) {
-    Dialogs::message(kNoRightsText, QStringLiteral("Грешка"), Dialogs::Icon::Error);
-    return;
-  }
+  if (RefuseUnless(CanRank(host.accessLevel))) return;
   // 3.
   if (form.exec() != QDialog::Accepted) return;
   // 4.

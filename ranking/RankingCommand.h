@@ -23,9 +23,6 @@ struct RankingHost {
   std::function<bool(int)> tabChange;
 };
 
-// The refusal of a command for want of rights.
-inline const QString kNoRightsText = QStringLiteral("Потребителят не разполага с достатъчно права");
-
 // The ranking command.
 void RankingCommand(RankingHost &host);
 

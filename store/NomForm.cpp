@@ -10,6 +10,7 @@
 
 #include "DataModule.h"
 #include "Dialogs.h"
+#include "Refusal.h"
 
 namespace zv {
 
@@ -94,6 +95,7 @@ void TNomForm::bNextClick() {
 void TNomForm::NomGridDeleteRow() {
   const QModelIndex cur = NomGrid->currentIndex();
   if (!cur.isValid()) return;
+  if (zv::RefuseUnless(zv::CanEditCodeLists(accessLevel_))) return;
   if (!Dialogs::ask(QStringLiteral("Изтриване на записа?"), QStringLiteral("Потвърждение"))) return;
   model_->deleteRow(cur.row());
 }

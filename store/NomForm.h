@@ -31,12 +31,16 @@ class TNomForm : public QDialog {
 
   // The list shown, 1 (GROUP1) to 7 (KARTFOR).
   int currentList() const { return current_; }
+  // The user's access level: everyone may look at the lists, only an
+  // administrator may delete from them. Nothing is allowed until it is set.
+  void setAccessLevel(int level) { accessLevel_ = level; }
 
  public slots:
   void FormShow();
   void bPrevClick();
   void bNextClick();
-  // Ctrl+Delete in the grid: deletes the current row after a confirmation.
+  // Ctrl+Delete in the grid: deletes the current row after a confirmation;
+  // refused without the right to edit the code lists.
   void NomGridDeleteRow();
 
  protected:
@@ -46,5 +50,6 @@ class TNomForm : public QDialog {
  private:
   zv::NomGridModel *model_;
   int current_ = 1;
+  int accessLevel_ = 0;
   void showOnly(int list);
 };

@@ -37,4 +37,15 @@ QString generatePassword(int length) {
   for (int i = 0; i < length; ++i) out += QLatin1Char(alphabet[randombytes_uniform(sizeof alphabet - 1)]);
   return out;
 }
+
+std::optional<QString> NewPasswordProblem(const QString &login, const QString &password) {
+  // Built on the heap: the login library, which links this, is unloaded
+  // after each call.
+  if (password.isEmpty()) return QString::fromUtf8("Новата парола не може да бъде празна.");
+  if (password.size() < kMinPasswordLength)
+    return QString::fromUtf8("Новата парола трябва да е дълга поне %1 знака.").arg(kMinPasswordLength);
+  if (password.trimmed().compare(login.trimmed(), Qt::CaseInsensitive) == 0)
+    return QString::fromUtf8("Новата парола не може да съвпада с потребителското име.");
+  return std::nullopt;
+}
 }  // namespace zv

@@ -10,6 +10,7 @@
 
 #include "DataModule.h"
 #include "History.h"
+#include "LoginThrottle.h"
 #include "Session.h"
 
 namespace zv {
@@ -32,6 +33,7 @@ const OwnTable kOwnTables[] = {
      "  DONE_AT date,"
      "  DONE_BY varchar(50),"
      "  constraint PK_REGISTER_STEPS primary key (STEP))"},
+    {"LOGIN_FAILURES", kLoginFailuresDdl},
 };
 
 bool tableExists(fb::Database &db, fb::Transaction &tr, const QString &name) {

@@ -3,6 +3,7 @@
 #include "Commands.h"
 #include "Install.h"
 #include "Options.h"
+#include "Rights.h"
 
 int cmdCreate(const QStringList &args, QTextStream &out, QTextStream &err) {
   const ParsedOptions o = parseOptions(args, {QStringLiteral("database"), QStringLiteral("admin"),
@@ -32,6 +33,12 @@ int cmdCreate(const QStringList &args, QTextStream &out, QTextStream &err) {
   return 0;
 }
 
+namespace {
+const char *const kUserUsage =
+    "usage: zv-admin user --database PATH --login L --name NAME --role ROLE [--password-stdin | --password P]\n"
+    "       ROLE is one of USER1 (administrator), USER2, USER3, USER4, USER6 (read only)\n";
+}  // namespace
+
 int cmdUser(const QStringList &args, QTextStream &out, QTextStream &err) {
   const ParsedOptions o =
       parseOptions(args, {QStringLiteral("database"), QStringLiteral("login"), QStringLiteral("name"),
@@ -41,7 +48,15 @@ int cmdUser(const QStringList &args, QTextStream &out, QTextStream &err) {
       !o.has(QStringLiteral("name")) || !o.has(QStringLiteral("role")) || !o.positional.isEmpty() ||
       (o.has(QStringLiteral("password")) && o.has(QStringLiteral("password-stdin")))) {
     if (!o.error.isEmpty()) err << o.error << "\n";
-    err << "usage: zv-admin user --database PATH --login L --name NAME --role ROLE [--password-stdin | --password P]\n";
+    err << kUserUsage;
+    return 2;
+  }
+  // A role the program does not know would give no rights at all: refuse it
+  // before anything is asked or written.
+  if (!zv::AccessLevelOfRole(o.get(QStringLiteral("role")))) {
+    err << "unknown role '" << o.get(QStringLiteral("role")) << "': one of " << zv::KnownRoles().join(QStringLiteral(", "))
+        << "\n";
+    err << kUserUsage;
     return 2;
   }
   const QString password =

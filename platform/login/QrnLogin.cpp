@@ -20,6 +20,7 @@
 
 #include "Fb.h"
 #include "LoginConfig.h"
+#include "LoginThrottle.h"
 #include "Passwords.h"
 
 namespace {
@@ -116,6 +117,28 @@ std::optional<QString> storedHash(fb::Database &db, fb::Transaction &tr, const Q
     info->role = q.value(1).toString();
   }
   return q.value(2).toString();
+}
+
+// Counts one more wrong password for the login name and commits it, so that
+// it holds whatever the user does next. Two workstations failing at the same
+// moment collide on the row: the loser tries once more.
+void countFailure(fb::Database &db, fb::Transaction &tr, const QString &login) {
+  if (login.isEmpty()) return;
+  try {
+    zv::RecordLoginFailure(db, tr, login);
+    tr.commit();
+  } catch (const fb::Error &) {
+    if (tr.active()) tr.rollback();
+    tr.start();
+    zv::RecordLoginFailure(db, tr, login);
+    tr.commit();
+  }
+}
+
+// The seconds the login name still has to wait after its wrong passwords;
+// 0 when it may try now.
+int secondsToWait(fb::Database &db, fb::Transaction &tr, const QString &login) {
+  return login.isEmpty() ? 0 : zv::ReadLoginFailures(db, tr, login).secondsLeft;
 }
 
 std::vector<UserInfo> allUsers(fb::Database &db, fb::Transaction &tr) {
@@ -215,16 +238,27 @@ unsigned char runLogin(QWidget *parent, const QString &appCode, void *record) {
       const Config cfg = readConfig(defaultConfigFile());
       fb::Database db;
       openDatabase(cfg, db);
+      zv::EnsureLoginFailuresTable(db);
       fb::Transaction tr(db);
       tr.start();
+      // While the wait after wrong passwords runs, the password is not even
+      // looked at: the answer comes at once and the dialog stays usable.
+      if (const int wait = secondsToWait(db, tr, login); wait > 0) {
+        lblError->setText(zv::LoginWaitText(wait));
+        edPassword->clear();
+        edPassword->setFocus();
+        return;
+      }
       UserInfo me;
       const std::optional<QString> hash = login.isEmpty() ? std::nullopt : storedHash(db, tr, login, &me);
       if (!verifyOrWaste(hash, password)) {
+        countFailure(db, tr, login);
         lblError->setText(kWrongCredentials);
         edPassword->clear();
         edPassword->setFocus();
         return;
       }
+      zv::ClearLoginFailures(db, tr, login);
       const std::vector<UserInfo> users = allUsers(db, tr);
       tr.commit();
       db.disconnect();
@@ -283,27 +317,40 @@ unsigned char runChangePassword(QWidget *parent, const QString &configFile, cons
   layOutDialog(dlg, form, lblError, btnOk, btnCancel);
   QObject::connect(btnOk, &QPushButton::clicked, &dlg, [&] {
     lblError->clear();
-    if (edNew->text().isEmpty()) {
-      lblError->setText(QString::fromUtf8("Новата парола не може да бъде празна."));
-      return;
-    }
     if (edNew->text() != edRepeat->text()) {
       lblError->setText(QString::fromUtf8("Новата парола и повторената не съвпадат."));
       edRepeat->clear();
+      return;
+    }
+    if (const std::optional<QString> problem = zv::NewPasswordProblem(login, edNew->text())) {
+      lblError->setText(*problem);
+      edNew->clear();
+      edRepeat->clear();
+      edNew->setFocus();
       return;
     }
     try {
       const Config cfg = readConfig(configFile);
       fb::Database db;
       openDatabase(cfg, db);
+      zv::EnsureLoginFailuresTable(db);
       fb::Transaction tr(db);
       tr.start();
+      // The old password is guessed no faster here than at the login.
+      if (const int wait = secondsToWait(db, tr, login); wait > 0) {
+        lblError->setText(zv::LoginWaitText(wait));
+        edOld->clear();
+        edOld->setFocus();
+        return;
+      }
       if (!verifyOrWaste(storedHash(db, tr, login, nullptr), edOld->text())) {
+        countFailure(db, tr, login);
         lblError->setText(QString::fromUtf8("Старата парола е грешна."));
         edOld->clear();
         edOld->setFocus();
         return;
       }
+      zv::ClearLoginFailures(db, tr, login);
       fb::execute(db, tr, QString::fromUtf8("update USERS set PWHASH = ? where LOGIN = ?"),
                   {zv::hashPassword(edNew->text()), login});
       tr.commit();

@@ -23,7 +23,9 @@ constexpr TextField RightEntryText{0, 254};
 }  // namespace logrec
 
 // Shows the login dialog until the user logs in (returns 1, the record filled)
-// or cancels (returns 0). `record` is the 1932-byte login record. The two
+// or cancels (returns 0). After five wrong passwords in a row for a login name
+// each further try must wait (1 s, doubling, at most 30 s; kept in the
+// register, see LoginThrottle.h); a try within the wait is refused at once. `record` is the 1932-byte login record. The two
 // flags are reserved; the program passes 1, 1.
 QRNLOGIN_EXPORT unsigned char ExternalLogin(void *window, const char *appCode, const char *appName, int flag1,
                                             int flag2, void *record);
@@ -40,7 +42,8 @@ QRNLOGIN_EXPORT void GetUserRights(void *rightsField, void *entries);
 QRNLOGIN_EXPORT void GetAppUsersList(void *usersField, void *entries);
 
 // Asks for the old password and a new one (twice) for `loginName` and stores
-// the new password's hash. `passwordChangeArg` is what ExternalLogin put in the
+// the new password's hash. The new one has at least 8 characters and is not
+// the login name; wrong old passwords count and wait as at the login. `passwordChangeArg` is what ExternalLogin put in the
 // record's PasswordChangeArg: the path of the library's configuration file.
 // Returns 1 when the password was changed, 0 otherwise.
 QRNLOGIN_EXPORT unsigned char ExternalChangePWD(void *window, const char *appCode, const char *passwordChangeArg,

@@ -21,6 +21,7 @@
 #include "LoginAs.h"
 #include "Modal.h"
 #include "MainForm.h"
+#include "Rights.h"
 #include "Session.h"
 #include "TempRegister.h"
 #include "ViewKarton.h"
@@ -111,12 +112,13 @@ class MainFormTest : public ::testing::Test {
   }
 };
 
-TEST(AccessLevel, RolesGiveLevels) {
-  const QList<std::pair<QString, int>> cases = {
-      {QStringLiteral("USER1"), 1}, {QStringLiteral("USER2"), 2}, {QStringLiteral("USER3"), 3},
-      {QStringLiteral("USER4"), 4}, {QStringLiteral("USER6"), 6}, {QStringLiteral("user1"), 0},
-      {QString(), 0},               {QStringLiteral("USER5"), 0}, {QStringLiteral(" USER1"), 0}};
-  for (const auto &[role, level] : cases) EXPECT_EQ(AccessLevelOfRole(role), level) << role.toStdString();
+TEST(AccessLevel, RolesGiveLevelsAndUnknownRolesNone) {
+  const QList<std::pair<QString, std::optional<int>>> cases = {
+      {QStringLiteral("USER1"), 1},  {QStringLiteral("USER2"), 2},        {QStringLiteral("USER3"), 3},
+      {QStringLiteral("USER4"), 4},  {QStringLiteral("USER6"), 6},        {QStringLiteral("user1"), std::nullopt},
+      {QString(), std::nullopt},     {QStringLiteral("USER5"), std::nullopt}, {QStringLiteral(" USER1"), std::nullopt},
+      {QStringLiteral("USER1 "), std::nullopt}, {QStringLiteral("ADMIN"), std::nullopt}};
+  for (const auto &[role, level] : cases) EXPECT_EQ(zv::AccessLevelOfRole(role), level) << role.toStdString();
 }
 
 TEST_F(MainFormTest, StartOfWorkLogsInAndListsTheRegister) {
@@ -143,16 +145,41 @@ TEST_F(MainFormTest, StartOfWorkLogsInAndListsTheRegister) {
   EXPECT_EQ(LoginRecord(), nullptr);
 }
 
-TEST_F(MainFormTest, UserMissingFromUsersEndsTheProgramWithoutHistory) {
-  start(QStringLiteral("Непознат"), QStringLiteral("USER1"), QStringLiteral("ghost"));
-  EXPECT_EQ(quits, 1);
-  EXPECT_EQ(Dialogs::lastText(),
-            QStringLiteral("На потребителя не са предоставени коректни права! Моля предупредете администратора!"));
-  QFile ini(profile.filePath(QStringLiteral("zv.ini")));
-  ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
-  EXPECT_TRUE(ini.readAll().contains("lastuser=ghost"));
-  form->close();
-  EXPECT_TRUE(committedLog(reg.path).isEmpty());
+// A user missing from USERS, and a known user whose role is none of the five,
+// are refused alike: the rights message, the program ends, no history entry.
+TEST_F(MainFormTest, UserMissingFromUsersOrWithUnknownRoleEndsTheProgramWithoutHistory) {
+  struct Case {
+    QString userName, role, login;
+  };
+  const QList<Case> cases = {
+      {QStringLiteral("Непознат"), QStringLiteral("USER1"), QStringLiteral("ghost")},
+      {QStringLiteral("Иван Д'Арк"), QStringLiteral("user1"), QStringLiteral("ivan1")},
+      {QStringLiteral("Иван Д'Арк"), QString(), QStringLiteral("ivan2")},
+      {QStringLiteral("Иван Д'Арк"), QStringLiteral("ADMIN"), QStringLiteral("ivan3")},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.login.toStdString());
+    quits = 0;
+    Dialogs::clearShown();
+    start(c.userName, c.role, c.login);
+    EXPECT_EQ(quits, 1);
+    ASSERT_EQ(Dialogs::shown().size(), 1);
+    EXPECT_EQ(Dialogs::lastText(),
+              QStringLiteral("На потребителя не са предоставени коректни права! Моля предупредете администратора!"));
+    QFile ini(profile.filePath(QStringLiteral("zv.ini")));
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(ini.readAll().contains("lastuser=" + c.login.toUtf8()));
+    // A window left open after the refusal allows nothing.
+    Dialogs::clearShown();
+    EXPECT_EQ(form->AccessLevel, 0);
+    form->tbRegisterClick();
+    EXPECT_EQ(Dialogs::lastText(), zv::kNoRightsText);
+    form->close();
+    EXPECT_TRUE(committedLog(reg.path).isEmpty());
+    form.reset();
+    dm.reset();
+    FreeLoginRecord();
+  }
 }
 
 // A register of the previous version: incomes in leva, no mark of the
@@ -320,17 +347,21 @@ TEST_F(MainFormTest, RightsChecksRefuseWithTheMessage) {
       {QStringLiteral("USER4"), &TMainForm::tbStatusClick, true},
       {QStringLiteral("USER3"), &TMainForm::tbStatusClick, false},
       {QStringLiteral("USER3"), &TMainForm::mLBDNamesClick, true},
-      {QStringLiteral("user1"), &TMainForm::mLBDNamesClick, false},
+      {QStringLiteral("USER2"), &TMainForm::mLBDNamesClick, false},
+      // level 0 (no role known yet) grants nothing
+      {QString(), &TMainForm::tbRegisterClick, true},
+      {QString(), &TMainForm::tbStatusClick, true},
+      {QString(), &TMainForm::mLBDNamesClick, true},
   };
   start(QStringLiteral("Иван Д'Арк"), QStringLiteral("USER3"));
   for (const Case &c : cases) {
-    form->AccessLevel = AccessLevelOfRole(c.role);
+    form->AccessLevel = zv::AccessLevelOfRole(c.role).value_or(0);
     Dialogs::clearShown();
     // An allowed ranking opens its criteria window: cancel it.
     if (!c.refused && c.command == &TMainForm::tbStatusClick)
       zvtest::onModal<QDialog>([](QDialog *d) { d->reject(); }, QStringLiteral("KlasForm"));
     (form.get()->*c.command)();
-    const bool refused = !Dialogs::shown().isEmpty() && Dialogs::shown().first().text == kNoRights;
+    const bool refused = !Dialogs::shown().isEmpty() && Dialogs::shown().first().text == zv::kNoRightsText;
     EXPECT_EQ(refused, c.refused) << c.role.toStdString();
     if (refused) {
       EXPECT_EQ(Dialogs::shown().first().caption, QStringLiteral("Грешка"));

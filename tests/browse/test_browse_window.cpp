@@ -222,6 +222,42 @@ TEST_F(BrowseWindow, StatusMenuChangesOneCardOrAllListed) {
   EXPECT_EQ(progress.position(), zv::ProgressPercent(3, 3));
 }
 
+// A status change writes on the cards: it needs the right to store them.
+// Below it both kinds of item are refused, with nothing asked or written.
+TEST_F(BrowseWindow, StatusChangesNeedTheRightToStoreCards) {
+  threeCards();
+  const auto notesOf = [&](int regNum) {
+    zv::Query q(dm->Database, dm->Transaction);
+    q.SQL = QStringList{QStringLiteral("select NOTES from RGS_CARD where REG_NUM = %1").arg(regNum)};
+    q.open();
+    return q.value(0, 0).toString();
+  };
+  for (const int level : {6, 4, 3, 0}) {
+    SCOPED_TRACE(level);
+    form->AccessLevel = level;
+    form->setCurrentRow(1);
+    for (const int item : {2, 5 + 2}) {  // status 2 for this card; for every listed card
+      form->BuildStatusMenu();
+      const QList<QAction *> items = form->statusMenu()->actions();
+      ASSERT_EQ(items.size(), 10);
+      Dialogs::clearShown();
+      items[item]->trigger();
+      ASSERT_EQ(Dialogs::shown().size(), 1);
+      EXPECT_EQ(Dialogs::shown()[0].text, "Потребителят не разполага с достатъчно права");
+      EXPECT_EQ(Dialogs::shown()[0].caption, "Грешка");
+    }
+    for (int reg : {1, 2, 3}) {
+      EXPECT_EQ(statusOf(reg), reg == 3 ? 0 : 1) << reg;
+      EXPECT_EQ(notesOf(reg), QString()) << reg;
+    }
+  }
+  form->AccessLevel = 2;
+  form->BuildStatusMenu();
+  form->statusMenu()->actions()[2]->trigger();
+  EXPECT_EQ(statusOf(2), 2);
+  EXPECT_TRUE(notesOf(2).startsWith("{ Изпълнител: Администратор"));
+}
+
 TEST_F(BrowseWindow, DeletionAsksThenDeletesAndReopens) {
   threeCards();
   form->setCurrentRow(1);

@@ -20,6 +20,7 @@
 #include "Install.h"
 #include "LogInfoRec.h"
 #include "LoginCall.h"
+#include "LoginThrottle.h"
 #include "Modal.h"
 #include "Passwords.h"
 #include "QrnLogin.h"
@@ -153,6 +154,29 @@ class Login : public ::testing::Test {
     });
     return callLogin();
   }
+
+  // Runs a statement on the register through a connection of its own.
+  QVariant sql(const QString &text) {
+    fb::Database db;
+    db.databaseName = dbPath;
+    db.connect();
+    fb::Transaction tr(db);
+    tr.start();
+    fb::Statement q(db, tr);
+    q.prepare(text);
+    q.execute();
+    const QVariant v = q.isSelect() && q.fetch() ? q.value(0) : QVariant();
+    q.closeCursor();
+    tr.commit();
+    return v;
+  }
+  // The stored count of wrong passwords of a login name; -1 without a row.
+  int failuresOf(const QString &login) {
+    const QVariant v = sql(QStringLiteral("select FAILURES from LOGIN_FAILURES where LOGIN = '%1'").arg(login));
+    return v.isValid() ? v.toInt() : -1;
+  }
+  // As if the wait after the last wrong password had passed.
+  void letTheWaitPass() { sql(QStringLiteral("update LOGIN_FAILURES set LAST_FAILED_AT = LAST_FAILED_AT - 1")); }
 
   QString storedHash(const QString &login) {
     fb::Database db;
@@ -436,6 +460,123 @@ TEST_F(Login, PasswordChange) {
   EXPECT_TRUE(callLogin());
   EXPECT_EQ(oldRefused, kWrong);
   EXPECT_EQ(rec->userName(), kIvanName);
+}
+
+TEST(LoginThrottle, WaitDoublesFromOneSecondAfterFiveFailuresUpToThirty) {
+  const std::pair<int, int> waits[] = {{0, 0},  {4, 0},  {5, 1},   {6, 2},   {7, 4},
+                                       {8, 8},  {9, 16}, {10, 30}, {11, 30}, {1000000, 30}};
+  for (const auto &[failures, wait] : waits) EXPECT_EQ(zv::LoginWaitAfter(failures), wait) << failures;
+  struct Case {
+    int failures;
+    qint64 elapsedMs;
+    int left;
+  };
+  const Case cases[] = {
+      {5, 0, 1},    {5, 999, 1},    {5, 1000, 0}, {6, 1, 2},  {6, 1001, 1},
+      {4, 0, 0},    {10, 29001, 1}, {10, 60000, 0},
+      {6, -5000, 2},  // a server clock set back: never longer than the wait itself
+  };
+  for (const Case &c : cases)
+    EXPECT_EQ(zv::LoginSecondsLeft(c.failures, c.elapsedMs), c.left) << c.failures << " " << c.elapsedMs;
+  EXPECT_EQ(zv::LoginWaitText(4), QStringLiteral("Опитайте отново след 4 секунди"));
+}
+
+// Five wrong passwords are answered as usual; from then on a try within the
+// wait is refused at once, even with the right password, and is not counted.
+// The count is the register's: it holds across loads of the library, applies
+// to one login name only, and a right password after the wait clears it.
+TEST_F(Login, WrongPasswordsSlowDownFurtherTries) {
+  const QString ivan = QStringLiteral("ivan");
+  QStringList answers;
+  whenModal(QStringLiteral("QrnLoginDialog"), [&](QDialog *dlg) {
+    for (int i = 0; i < 5; ++i) answers << tryLogin(dlg, ivan, QStringLiteral("wrong-%1").arg(i));
+    click(dlg, "btnCancel");
+  });
+  EXPECT_FALSE(callLogin());
+  EXPECT_EQ(answers, QStringList(5, kWrong));
+  EXPECT_EQ(failuresOf(ivan), 5);
+
+  // A new load of the library: the sixth try waits, the right password too.
+  QString sixth, other;
+  whenModal(QStringLiteral("QrnLoginDialog"), [&](QDialog *dlg) {
+    sixth = tryLogin(dlg, ivan, QStringLiteral("tajna"));
+    // another login name is not held up
+    other = tryLogin(dlg, QStringLiteral("admin"), kAdminPassword);
+    if (dlg->isVisible()) click(dlg, "btnCancel");
+  });
+  EXPECT_TRUE(callLogin());
+  EXPECT_EQ(sixth, zv::LoginWaitText(1));
+  EXPECT_EQ(rec->loginName(), QStringLiteral("admin"));
+  EXPECT_EQ(failuresOf(ivan), 5);
+
+  // After the wait a wrong password doubles the next wait.
+  letTheWaitPass();
+  rec = NewLoginRecord();
+  answers.clear();
+  whenModal(QStringLiteral("QrnLoginDialog"), [&](QDialog *dlg) {
+    answers << tryLogin(dlg, ivan, QStringLiteral("wrong-6"));
+    answers << tryLogin(dlg, ivan, QStringLiteral("tajna"));
+    click(dlg, "btnCancel");
+  });
+  EXPECT_FALSE(callLogin());
+  EXPECT_EQ(answers, (QStringList{kWrong, zv::LoginWaitText(2)}));
+  EXPECT_EQ(failuresOf(ivan), 6);
+
+  // After that wait the right password logs in and clears the count.
+  letTheWaitPass();
+  ASSERT_TRUE(loginAs(ivan, QStringLiteral("tajna")));
+  EXPECT_EQ(failuresOf(ivan), -1);
+}
+
+// A register made before the count existed gets its table at the first login.
+TEST_F(Login, CountTableIsCreatedWhenMissing) {
+  sql(QStringLiteral("drop table LOGIN_FAILURES"));
+  QString first;
+  whenModal(QStringLiteral("QrnLoginDialog"), [&](QDialog *dlg) {
+    first = tryLogin(dlg, QStringLiteral("ivan"), QStringLiteral("wrong"));
+    tryLogin(dlg, QStringLiteral("ivan"), QStringLiteral("tajna"));
+    if (dlg->isVisible()) click(dlg, "btnCancel");
+  });
+  EXPECT_TRUE(callLogin());
+  EXPECT_EQ(first, kWrong);
+  EXPECT_EQ(failuresOf(QStringLiteral("ivan")), -1);
+  // Making it again when it is there changes nothing.
+  fb::Database db;
+  db.databaseName = dbPath;
+  db.connect();
+  EXPECT_NO_THROW(zv::EnsureLoginFailuresTable(db));
+}
+
+TEST_F(Login, NewPasswordMustBeLongAndNotTheLoginName) {
+  {
+    fb::Database db;
+    db.databaseName = dbPath;
+    db.connect();
+    fb::Transaction tr(db);
+    zv::putUser(db, tr, QStringLiteral("petrov.ivan"), QStringLiteral("Иван Петров"), QStringLiteral("USER2"),
+                QStringLiteral("stara-parola"));
+  }
+  ASSERT_TRUE(loginAs(QStringLiteral("petrov.ivan"), QStringLiteral("stara-parola")));
+  const QString good = QStringLiteral("Дълга-парола-9");
+  QStringList messages;
+  bool closed = false;
+  whenModal(QStringLiteral("QrnChangePwdDialog"), [&](QDialog *dlg) {
+    messages << tryChange(dlg, QStringLiteral("stara-parola"), QStringLiteral("Kratka7"), QStringLiteral("Kratka7"));
+    messages << tryChange(dlg, QStringLiteral("stara-parola"), QStringLiteral("Petrov.Ivan"),
+                          QStringLiteral("Petrov.Ivan"));
+    messages << tryChange(dlg, QStringLiteral("грешна-парола"), good, good);
+    tryChange(dlg, QStringLiteral("stara-parola"), good, good);
+    closed = !dlg->isVisible();
+    if (!closed) click(dlg, "btnCancel");
+  });
+  CallExternalChangePWD();
+  EXPECT_EQ(messages, (QStringList{QStringLiteral("Новата парола трябва да е дълга поне 8 знака."),
+                                   QStringLiteral("Новата парола не може да съвпада с потребителското име."),
+                                   QStringLiteral("Старата парола е грешна.")}));
+  EXPECT_TRUE(closed);
+  EXPECT_TRUE(zv::verifyPassword(storedHash(QStringLiteral("petrov.ivan")), good));
+  // A password of exactly eight characters will do.
+  EXPECT_EQ(zv::NewPasswordProblem(QStringLiteral("petrov.ivan"), QStringLiteral("12345678")), std::nullopt);
 }
 
 }  // namespace

@@ -174,6 +174,22 @@ TEST_F(NomWindow, CtrlDeleteDeletesTheRowAfterConfirmation) {
   const auto rowsInDb = [&] { return scalar(QStringLiteral("select count(*) from NOM")).toInt(); };
   f.NomGrid->setCurrentIndex(f.NomGrid->model()->index(7, 1));
 
+  // Only an administrator deletes; everyone else is refused before the
+  // question (0: no level set).
+  for (const int level : {2, 3, 6, 0}) {
+    SCOPED_TRACE(level);
+    f.setAccessLevel(level);
+    Dialogs::clearShown();
+    QTest::keyClick(f.NomGrid, Qt::Key_Delete, Qt::ControlModifier);
+    ASSERT_EQ(Dialogs::shown().size(), 1);
+    EXPECT_EQ(Dialogs::shown()[0].kind, QStringLiteral("message"));
+    EXPECT_EQ(Dialogs::shown()[0].text, QStringLiteral("Потребителят не разполага с достатъчно права"));
+    EXPECT_EQ(Dialogs::shown()[0].caption, QStringLiteral("Грешка"));
+    EXPECT_EQ(rowsInDb(), 10);
+  }
+  Dialogs::clearShown();
+  f.setAccessLevel(1);
+
   QTest::keyClick(f.NomGrid, Qt::Key_Delete);  // Delete alone does nothing
   EXPECT_TRUE(Dialogs::shown().isEmpty());
 

@@ -75,6 +75,34 @@ TEST(AdminPasswords, StdinPasswordIsStoredAndTheCommandLineOneWarns) {
             2);
 }
 
+// A role the program does not know would let the user in with no rights at
+// all: zv-admin refuses it and writes nothing.
+TEST(AdminUsers, UnknownRoleIsRefusedAndNothingWritten) {
+  QTemporaryDir dir;
+  const QString db = dir.filePath(QStringLiteral("r.fdb"));
+  ASSERT_EQ(admin({QStringLiteral("create"), QStringLiteral("--database"), db, QStringLiteral("--password-stdin")},
+                  "Тайна-Парола 1\n")
+                .code,
+            0);
+  const auto user = [&](const QString &login, const QString &role) {
+    return admin({QStringLiteral("user"), QStringLiteral("--database"), db, QStringLiteral("--login"), login,
+                  QStringLiteral("--name"), QStringLiteral("Иван"), QStringLiteral("--role"), role,
+                  QStringLiteral("--password"), QStringLiteral("secret-12")});
+  };
+  for (const QString &role : {QStringLiteral("ADMIN"), QStringLiteral("user1"), QString(), QStringLiteral(" USER1")}) {
+    SCOPED_TRACE(role.toStdString());
+    const AdminRun r = user(QStringLiteral("ivan"), role);
+    EXPECT_EQ(r.code, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("unknown role"))) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("usage: zv-admin user"))) << r.err.toStdString();
+    EXPECT_EQ(storedHash(db, QStringLiteral("ivan")), QString());
+  }
+  // An existing user keeps role and password.
+  EXPECT_EQ(user(QStringLiteral("admin"), QStringLiteral("ADMIN")).code, 2);
+  EXPECT_TRUE(zv::verifyPassword(storedHash(db, QStringLiteral("admin")), QStringLiteral("Тайна-Парола 1")));
+  EXPECT_EQ(user(QStringLiteral("ivan"), QStringLiteral("USER6")).code, 0);
+}
+
 TEST(AdminPasswords, LoginConfigurationReadableByOthersIsReported) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("qrnlogin.ini"));
