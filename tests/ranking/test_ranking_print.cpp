@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <QStringEncoder>
 #include <QTabBar>
+#include <QTableView>
 
 #include "IniFile.h"
 #include "Modal.h"
@@ -276,6 +277,31 @@ TEST_F(PrintTest, PrintedThenYesRecordsThePlacesThePrintoutShows) {
   // The list is back on the same ranking.
   EXPECT_EQ(dm->MainQuery.recordCount(), 40);
   EXPECT_EQ(form->tabs()->tabText(form->tabs()->currentIndex()), QStringLiteral("Класиране"));
+}
+
+TEST_F(PrintTest, CardHeldElsewhereRecordsNothingAndTheListStays) {
+  dm->Transaction.commit();
+  fb::Database other;
+  other.databaseName = reg.path;
+  other.connect();
+  fb::Transaction tr(other);
+  fb::execute(other, tr, QStringLiteral("update RGS_CARD set NOTES = 'отворен другаде' where REG_NUM = 7"));
+  Dialogs::queueAnswer(true);
+  listCommand([](TRankingPreview *p) { p->aPrint->trigger(); });
+  ASSERT_EQ(Dialogs::shown().size(), 2);
+  EXPECT_EQ(Dialogs::shown()[0].text, kQuestion);
+  EXPECT_TRUE(Dialogs::shown()[1].text.startsWith(QStringLiteral(
+      "Местата не са записани: картон с рег. номер 7 се променя на друго работно място. Опитайте отново.\n")))
+      << Dialogs::shown()[1].text.toStdString();
+  EXPECT_EQ(Dialogs::shown()[1].icon, Dialogs::Icon::Error);
+  // The grid shows the ranking, not rows the list no longer has.
+  ASSERT_TRUE(dm->MainQuery.active());
+  EXPECT_EQ(form->grid()->model()->rowCount(), 40);
+  EXPECT_FALSE(form->grid()->model()->index(0, 1).data().toString().isEmpty());
+  form->Refresh();
+  EXPECT_FALSE(anyPlaceWritten());
+  tr.rollback();
+  other.disconnect();
 }
 
 TEST_F(PrintTest, PrintedThenNoOrSavedAsPdfThenNoChangesNothing) {
