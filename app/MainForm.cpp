@@ -843,7 +843,12 @@ void TMainForm::SetALLSTATUS(int itemNumber) {
       own = std::make_unique<TStatusForm>();
       progress = own.get();
     }
-    zv::SetCardsStatus(cards, code, *progress);
+    try {
+      zv::SetCardsStatus(cards, code, *progress);
+    } catch (const fb::Error &) {
+      Refresh();  // nothing was changed: the list afresh, in a new transaction
+      throw;
+    }
     Refresh();
   });
 }
