@@ -11,6 +11,7 @@
 #include "Klas.h"
 #include "Modal.h"
 #include "Nomen.h"
+#include "Points.h"
 #include "Ranking.h"
 #include "RankingFixture.h"
 #include "Upgrade.h"
@@ -404,6 +405,30 @@ TEST_F(PlacesTest, CardHeldElsewhereStopsTheRunAndNothingOfItStays) {
   const QString line2 = QStringLiteral("2-о място от %1 - Група 2 от %2, Подгрупа: Няма").arg(day, zv::dateText(yearsAgo(3)));
   EXPECT_EQ(committedPlace(20), std::make_pair(line2, QStringLiteral("от другото място") + QChar(13) + line2));
   for (int reg : {10, 30}) EXPECT_EQ(committedPlace(reg).second.count(QStringLiteral("място от")), 1) << reg;
+}
+
+TEST_F(PlacesTest, PointsRefreshStoppedByAHeldCardRefreshesNone) {
+  for (int reg : {10, 20, 30}) addCard(reg, 1, 1, yearsAgo(3));
+  dm->Transaction.commit();
+  OtherStation other(reg.path);
+  other.exec(QStringLiteral("update RGS_CARD set NOTES = 'от другото място' where REG_NUM = 20"));
+  zv::RecordingProgress progress;
+  try {
+    zv::RefreshAllPoints(progress);
+    FAIL() << "the points were refreshed over a card held elsewhere";
+  } catch (const zv::UnitFailed &e) {
+    EXPECT_TRUE(e.text().startsWith(QStringLiteral("Точките не са обновени: картон с рег. номер 20 се променя на друго "
+                                                   "работно място. Опитайте отново.\n")))
+        << e.text().toStdString();
+  }
+  dm->Transaction.commit();
+  other.tr.commit();
+  zv::Query q(dm->Database, dm->Transaction);
+  q.SQL = QStringList{QStringLiteral("select count(*) from RGS_CARD where POINTS is not null")};
+  q.open();
+  EXPECT_EQ(q.value(0, 0).toInt(), 0);
+  q.close();
+  EXPECT_EQ(zv::RefreshAllPoints(progress), 3);
 }
 
 // Starts a second recording, at another workstation, as soon as the first
