@@ -606,14 +606,16 @@ void TMainForm::tbStatusClick() {
   // The command refuses levels 4 and above itself, after making its window.
   guarded([&] {
     zv::RankingHost host = rankingHostOf(this);
-    zv::RankingCommand(host);
+    reopening([&] { zv::RankingCommand(host); });
   });
 }
 
 void TMainForm::tbSpravkaClick() {
   guarded([&] {
     zv::RankingHost host = rankingHostOf(this);
-    if (zv::RankingListCommand(host)) return;
+    bool listed = false;
+    reopening([&] { listed = zv::RankingListCommand(host); });  // the places close and reopen the list
+    if (listed) return;
     // Any other tab: the export of the listed register.
     SaveRep(FamilyGrid, QStringLiteral("Списък на картотеката - ") + zv::dateText(zv::today()), QString());
   });
@@ -834,7 +836,12 @@ void TMainForm::SetALLSTATUS(int itemNumber) {
       own = std::make_unique<TStatusForm>();
       progress = own.get();
     }
-    zv::SetCardsStatus(cards, code, *progress);
+    try {
+      zv::SetCardsStatus(cards, code, *progress);
+    } catch (const fb::Error &) {
+      Refresh();  // nothing was changed: the list afresh, in a new transaction
+      throw;
+    }
     Refresh();
   });
 }

@@ -7,6 +7,7 @@
 #include "History.h"
 #include "Nomen.h"
 #include "Progress.h"
+#include "WriteUnit.h"
 #include "egn.h"
 
 namespace zv {
@@ -71,13 +72,13 @@ struct CardStatusWriter::Impl {
 };
 
 CardStatusWriter::CardStatusWriter(fb::Database &db, fb::Transaction &tr) : d(std::make_unique<Impl>(db, tr)) {
-  d->read.prepare(QStringLiteral("select STATUS, NOTES from RGS_CARD where CARD_ID = ?"));
+  d->read.prepare(QStringLiteral("select STATUS, NOTES, REG_NUM from RGS_CARD where CARD_ID = ?"));
   d->update.prepare(QStringLiteral("update RGS_CARD set STATUS = ?, NOTES = ? where CARD_ID = ?"));
 }
 
 CardStatusWriter::~CardStatusWriter() = default;
 
-bool CardStatusWriter::write(int cardId, int newCode) {
+bool CardStatusWriter::write(int cardId, int newCode, UnitCard *at) {
   d->read.execute({cardId});
   if (!d->read.fetch()) {
     d->read.closeCursor();
@@ -85,6 +86,7 @@ bool CardStatusWriter::write(int cardId, int newCode) {
   }
   const QVariant status = d->read.value(0);
   const QVariant notes = d->read.value(1);
+  if (at) at->at(d->read.value(2));
   d->read.closeCursor();
   const QString oldText = status.isValid() && !status.isNull() ? d->text(status.toInt()) : QString();
   const QString stored = notes.isValid() && !notes.isNull() ? notes.toString() : QString();
@@ -113,15 +115,15 @@ void SetCardStatus(int cardId, int newCode) {
 int SetCardsStatus(const QList<int> &cardIds, int newCode, Progress &progress) {
   TDataModule1 &dm = *DataModule1;
   ProgressRun run(progress, QStringLiteral("Промяна на състоянието на картоните"), 300);
-  beginBatch(dm.Transaction);
-  CardStatusWriter writer(dm.Database, dm.Transaction);
   int changed = 0;
-  const int total = static_cast<int>(cardIds.size());
-  for (int i = 0; i < total; ++i) {
-    if (writer.write(cardIds[i], newCode)) ++changed;
-    stepProgress(progress, i + 1, total);
-  }
-  dm.Transaction.commitRetaining();
+  RunAsOneUnit(dm.Transaction, kStatusNotChanged, [&](UnitCard &at) {
+    CardStatusWriter writer(dm.Database, dm.Transaction);
+    const int total = static_cast<int>(cardIds.size());
+    for (int i = 0; i < total; ++i) {
+      if (writer.write(cardIds[i], newCode, &at)) ++changed;
+      stepProgress(progress, i + 1, total);
+    }
+  });
   return changed;
 }
 

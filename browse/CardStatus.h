@@ -17,6 +17,7 @@ namespace zv {
 
 class Progress;
 class Query;
+class UnitCard;
 
 // The status text of a code as notes name it: the nomenclature text with
 // every run of blanks collapsed to one; empty for a code without a text.
@@ -42,7 +43,8 @@ class CardStatusWriter {
   CardStatusWriter(const CardStatusWriter &) = delete;
   CardStatusWriter &operator=(const CardStatusWriter &) = delete;
   // False when no card has this id (deleted meanwhile): nothing is written.
-  bool write(int cardId, int newCode);
+  // at, when given, is told the card's registration number before the write.
+  bool write(int cardId, int newCode, UnitCard *at = nullptr);
 
  private:
   struct Impl;
@@ -53,10 +55,14 @@ class CardStatusWriter {
 // keeping the transaction (or starts it), writes, commits retaining.
 void SetCardStatus(int cardId, int newCode);
 
-// Every card of the list the same way, with the progress reported; returns
-// the number of cards changed. On a server error the cards changed before it
-// stay changed in the open transaction.
+// Every card of the list the same way, with the progress reported, as one
+// unit (WriteUnit.h): what was pending is committed first, and the changes
+// are committed together at the end. When a card cannot be written (held at
+// another workstation) none is changed: the transaction is rolled back and a
+// UnitFailed names the card. Returns the number of cards changed.
 int SetCardsStatus(const QList<int> &cardIds, int newCode, Progress &progress);
+// What a failed change of every listed card says first.
+inline const QString kStatusNotChanged = QStringLiteral("Състоянието не е сменено на нито един картон");
 
 // The question asked before every card of the list is changed.
 QString SetAllStatusQuestion(int cards, int newCode);

@@ -7,6 +7,7 @@
 #include "LbdCheck.h"
 #include "PersonInfo.h"
 #include "Progress.h"
+#include "WriteUnit.h"
 
 namespace zv {
 
@@ -48,24 +49,33 @@ std::vector<NameDifference> FindNameDifferences(fb::Database &db, fb::Transactio
 }
 
 bool ReplaceStoredName(TDataModule1 &dm, const QString &egn) {
-  dm.Transaction.ensure();
   Table &person = dm.Person;
-  person.close();
-  if (!person.locate(QStringLiteral("EGN"), egn)) {
+  bool replaced = false;
+  try {
+    RunAsOneUnit(dm.Transaction, kNameNotReplaced, [&](UnitCard &at) {
+      person.close();
+      if (!person.locate(QStringLiteral("EGN"), egn)) return;
+      TPersonInfo info;
+      if (!info.Lookup(egn)) return;
+      {
+        // The member's card, to be named should the member be held elsewhere.
+        fb::Statement card(dm.Database, dm.Transaction);
+        card.prepare(QStringLiteral("select REG_NUM from RGS_CARD where CARD_ID = ?"));
+        card.execute({person.fieldByName(QStringLiteral("CARD_ID")).value()});
+        if (card.fetch()) at.at(card.value(0));
+        card.closeCursor();
+      }
+      person.edit();
+      person.setField(QStringLiteral("NAME"), RegisterName(info.Values));
+      person.post();
+      replaced = true;
+    });
+  } catch (...) {
     person.close();
-    return false;
+    throw;
   }
-  TPersonInfo info;
-  if (!info.Lookup(egn)) {
-    person.close();
-    return false;
-  }
-  person.edit();
-  person.setField(QStringLiteral("NAME"), RegisterName(info.Values));
-  person.post();
-  dm.Transaction.commitRetaining();
   person.close();
-  return true;
+  return replaced;
 }
 
 }  // namespace zv

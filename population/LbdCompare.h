@@ -36,8 +36,13 @@ struct NameDifference {
 std::vector<NameDifference> FindNameDifferences(fb::Database &db, fb::Transaction &tr, Progress *progress = nullptr);
 
 // Puts the register's name into the first member with this EGN through the
-// data module's member table, and commits retaining. False, with nothing
-// written, when no member or no register person has the EGN.
+// data module's member table, as one unit (WriteUnit.h): what was pending is
+// committed first, the name is committed with it. False, with nothing
+// written, when no member or no register person has the EGN. A member held
+// at another workstation stops it with nothing changed (rolled back) and a
+// UnitFailed naming the member's card.
 bool ReplaceStoredName(TDataModule1 &dm, const QString &egn);
+// What a failed replacement says first.
+inline const QString kNameNotReplaced = QStringLiteral("Името не е променено");
 
 }  // namespace zv

@@ -6,6 +6,7 @@
 
 #include "DataModule.h"
 #include "Fb.h"
+#include "WriteUnit.h"
 #include "egn.h"
 
 namespace zv {
@@ -260,33 +261,34 @@ int RefreshAllPoints(Progress &progress) {
   // in memory.
   dm.tq2.close();
   dm.tq2.SQL = QStringList{QStringLiteral(
-      "select CARD_ID, GROUP2, HARD_LIFE, REGDATE, KIDS, KIDS_AGE, ONLY_PARENT, N_INVALIDS, POINTS, YOUNG_FAMILY "
-      "from rgs_card order by card_id DESC")};
+      "select CARD_ID, GROUP2, HARD_LIFE, REGDATE, KIDS, KIDS_AGE, ONLY_PARENT, N_INVALIDS, POINTS, YOUNG_FAMILY, "
+      "REG_NUM from rgs_card order by card_id DESC")};
   dm.tq2.open();
   const int n = dm.tq2.recordCount();
-  if (dm.Transaction.active())
-    dm.Transaction.commitRetaining();
-  else
-    dm.Transaction.start();
   // A card table opened whole would keep the old values of the rows written
   // here; closed, it fetches each row afresh when a card is located.
   if (dm.Cards.active()) dm.Cards.close();
 
-  {
-    PointsBatch batch(dm.Database, dm.Transaction);
-    RunClock clock;
-    for (int i = 0; i < n; ++i) {
-      stepProgress(progress, i + 1, n);
-      PointsCardInput in;
-      in.group2 = intOr(dm.tq2.value(i, 1), 0);
-      in.storedHardLife = intOr(dm.tq2.value(i, 2), 0);
-      in.regDate = dateOf(dm.tq2.value(i, 3));
-      // A card that already holds the values is left as it is: the same
-      // outcome, without a new record version of every card on each ranking.
-      batch.compute(dm.tq2.value(i, 0).toInt(), in, clock.now(), storedPoints(dm.tq2, i));
-    }
-  }  // the statements are released before the commit ends their transaction
-  dm.Transaction.commit();
+  try {
+    RunAsOneUnit(dm.Transaction, kPointsNotRefreshed, [&](UnitCard &at) {
+      PointsBatch batch(dm.Database, dm.Transaction);
+      RunClock clock;
+      for (int i = 0; i < n; ++i) {
+        stepProgress(progress, i + 1, n);
+        at.at(dm.tq2.value(i, 10));
+        PointsCardInput in;
+        in.group2 = intOr(dm.tq2.value(i, 1), 0);
+        in.storedHardLife = intOr(dm.tq2.value(i, 2), 0);
+        in.regDate = dateOf(dm.tq2.value(i, 3));
+        // A card that already holds the values is left as it is: the same
+        // outcome, without a new record version of every card on each ranking.
+        batch.compute(dm.tq2.value(i, 0).toInt(), in, clock.now(), storedPoints(dm.tq2, i));
+      }
+    });  // the statements are released before the commit ends their transaction
+  } catch (...) {
+    dm.tq2.close();
+    throw;
+  }
   dm.tq2.close();
   return n;
 }

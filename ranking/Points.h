@@ -73,11 +73,16 @@ CardPoints ScoreCard(const std::vector<PointsMember> &members, const PointsCardI
 // that CARD_ID.
 bool ComputeCardPoints(int cardId);
 
-// Computes the points of every card, newest CARD_ID first, inside the shared
-// transaction, which is committed at the end. Closes MainQuery (the caller
-// reopens it) and walks the cards through tq2. The progress window shows how
-// far the run has come (the windowed form, RefreshAllPoints(), is declared
-// with the progress window). Returns the number of cards.
+// Computes the points of every card, newest CARD_ID first, as one unit of
+// the shared transaction (WriteUnit.h): all committed at the end, or, when a
+// card cannot be written, nothing (rolled back) and a UnitFailed that names
+// it. Closes MainQuery (the caller reopens it) and walks the cards through
+// tq2. The progress window shows how far the run has come (the windowed
+// form, RefreshAllPoints(), is declared with the progress window). Returns
+// the number of cards.
 int RefreshAllPoints(Progress &progress);
+
+// What a failed refresh of the points says first.
+inline const QString kPointsNotRefreshed = QStringLiteral("Точките не са обновени");
 
 }  // namespace zv

@@ -7,6 +7,9 @@
 #include "DataModule.h"
 #include "Fb.h"
 #include "Nomen.h"
+#include "Session.h"
+#include "Upgrade.h"
+#include "WriteUnit.h"
 #include "egn.h"
 
 namespace zv {
@@ -163,10 +166,6 @@ int WriteRankingPlaces(Progress &progress, const std::function<void(bool)> &grid
   Query &mq = dm.MainQuery;
   const int n = mq.recordCount();
   GridPause pause(gridUpdates);
-  if (dm.Transaction.active())
-    dm.Transaction.commitRetaining();
-  else
-    dm.Transaction.start();
 
   const int iReg = mq.fieldIndex(QStringLiteral("REG_NUM")), iCard = mq.fieldIndex(QStringLiteral("CARD_ID")),
             iGroup1 = mq.fieldIndex(QStringLiteral("GROUP1")), iGd = mq.fieldIndex(QStringLiteral("GRUPA_DATE")),
@@ -200,36 +199,60 @@ int WriteRankingPlaces(Progress &progress, const std::function<void(bool)> &grid
   // instead of at random over the whole table.
   std::sort(cards.begin(), cards.end(), [](const Card &a, const Card &b) { return a.cardId < b.cardId; });
 
-  int written = 0, done = 0;
-  {
-    // Both statements are prepared once: the notes are read afresh for each
-    // card (another workstation may have added to them since the list was
-    // opened), and the card is written by its registration number, which has
-    // a unique index.
-    fb::Statement read(dm.Database, dm.Transaction), write(dm.Database, dm.Transaction);
-    read.prepare(QStringLiteral("select NOTES from RGS_CARD where REG_NUM = ?"));
-    write.prepare(QStringLiteral("update RGS_CARD set CLASSINFO = ?, NOTES = ? where REG_NUM = ?"));
-    std::vector<QVariant> params(3);
-    for (const Card &c : cards) {
-      done += static_cast<int>(c.lines.size());
-      stepProgress(progress, done, n);
-      read.execute({c.regNum});
-      const bool found = read.fetch();
-      const QVariant stored = found ? read.value(0) : QVariant();
-      read.closeCursor();
-      if (!found) continue;  // gone from the register since it was listed
-      QString notes = isNull(stored) ? QString() : stored.toString();
-      for (const QString &line : c.lines) notes = NotesWithLine(notes, line);
-      params[0] = c.lines.back();
-      params[1] = notes;
-      params[2] = c.regNum;
-      write.execute(params);
-      ++written;
+  int written = 0;
+  try {
+    RunAsOneUnit(dm.Transaction, kPlacesNotRecorded, [&](UnitCard &at) {
+      // One recording at a time: a second one, here or at another
+      // workstation, is refused before it writes anything.
+      try {
+        TakeRegisterLock(dm.Database, dm.Transaction, kPlacesRecording, session().CurrentUserName);
+      } catch (const fb::Error &e) {
+        if (e.isConflict() && !dynamic_cast<const fb::ConnectionLost *>(&e)) throw UnitFailed(kPlacesBusyText, e);
+        throw;
+      }
+      int done = 0;
+      {
+        // Both statements are prepared once: the notes are read afresh for
+        // each card (another workstation may have added to them since the
+        // list was opened), and the card is written by its registration
+        // number, which has a unique index.
+        fb::Statement read(dm.Database, dm.Transaction), write(dm.Database, dm.Transaction);
+        read.prepare(QStringLiteral("select NOTES from RGS_CARD where REG_NUM = ?"));
+        write.prepare(QStringLiteral("update RGS_CARD set CLASSINFO = ?, NOTES = ? where REG_NUM = ?"));
+        std::vector<QVariant> params(3);
+        for (const Card &c : cards) {
+          at.at(c.regNum);
+          done += static_cast<int>(c.lines.size());
+          stepProgress(progress, done, n);
+          read.execute({c.regNum});
+          const bool found = read.fetch();
+          const QVariant stored = found ? read.value(0) : QVariant();
+          read.closeCursor();
+          if (!found) continue;  // gone from the register since it was listed
+          QString notes = isNull(stored) ? QString() : stored.toString();
+          for (const QString &line : c.lines) notes = NotesWithLine(notes, line);
+          params[0] = c.lines.back();
+          params[1] = notes;
+          params[2] = c.regNum;
+          write.execute(params);
+          ++written;
+        }
+      }  // the statements are released before the commit ends their transaction
+      if (dm.Cards.active()) dm.Cards.close();
+      mq.close();
+    });
+  } catch (...) {
+    // Nothing of the run is left: the same ranking again, as the register
+    // has it. When even that fails the list stays closed, and the window
+    // shows it empty.
+    progress.end();
+    try {
+      mq.open();
+    } catch (const fb::Error &) {
+      // The error that stopped the run is the one to report.
     }
-  }  // the statements are released before the commit ends their transaction
-  if (dm.Cards.active()) dm.Cards.close();
-  mq.close();
-  dm.Transaction.commit();
+    throw;
+  }
   progress.end();
   mq.open();
   return written;

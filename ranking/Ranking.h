@@ -79,12 +79,25 @@ std::vector<RankingRow> RankingRows(const TDataModule1 &dm);
 
 // Records every listed row's place on its card: CLASSINFO becomes the
 // ranking line and the line is appended to NOTES. The register query must be
-// open on the ranking. Commits what is pending first (or starts the
-// transaction), writes every row, closes and commits, then reopens the
-// query. gridUpdates, when given, is called with false before the rows are
-// walked and with true once the query is open again (also after an error).
-// A row whose card is no longer in the register is passed over, keeping its
-// place. Returns the number of cards written (a card listed twice is one).
+// open on the ranking. Runs as one unit (WriteUnit.h): what was pending is
+// committed first, every row is written, the query is closed and everything
+// committed, then the query is reopened. On any failure nothing of the run
+// stays (rolled back), the query is reopened as the register has it, and a
+// UnitFailed names the card that could not be written. Only one recording
+// runs at a time in a register: a second one, at this or another
+// workstation, is refused at once with kPlacesBusyText, writing nothing.
+// gridUpdates, when given, is called with false before the rows are walked
+// and with true once the query is open again (also after an error). A row
+// whose card is no longer in the register is passed over, keeping its place.
+// Returns the number of cards written (a card listed twice is one).
 int WriteRankingPlaces(Progress &progress, const std::function<void(bool)> &gridUpdates = {});
+
+// What a failed recording says first, and the refusal of a second recording.
+inline const QString kPlacesNotRecorded = QStringLiteral("Местата не са записани");
+inline const QString kPlacesBusyText = QStringLiteral(
+    "Местата не са записани: в момента местата от класирането се записват на друго работно място. "
+    "Опитайте отново, когато записът там завърши.");
+// Said once the places are committed.
+inline QString PlacesRecordedText(int cards) { return QStringLiteral("Местата са записани: ") + QString::number(cards); }
 
 }  // namespace zv

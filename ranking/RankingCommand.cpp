@@ -4,6 +4,7 @@
 #include <QTabBar>
 #include <QToolBar>
 #include <QWidget>
+#include <memory>
 
 #include "DataModule.h"
 #include "Dialogs.h"
@@ -85,9 +86,15 @@ int WriteRankingPlaces(QWidget *grid) {
   const auto updates = [grid](bool on) {
     if (grid) grid->setUpdatesEnabled(on);
   };
-  if (StatusForm) return WriteRankingPlaces(*StatusForm, updates);
-  TStatusForm form;
-  return WriteRankingPlaces(form, updates);
+  std::unique_ptr<TStatusForm> own;
+  TStatusForm *progress = StatusForm;
+  if (!progress) {
+    own = std::make_unique<TStatusForm>();
+    progress = own.get();
+  }
+  const int written = WriteRankingPlaces(*progress, updates);
+  Dialogs::message(PlacesRecordedText(written), QStringLiteral("Потвърждение"), Dialogs::Icon::Information);
+  return written;
 }
 
 }  // namespace zv

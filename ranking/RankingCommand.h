@@ -35,7 +35,8 @@ bool IsRankingTab(const QTabBar *tabs);
 bool RankingListCommand(RankingHost &host);
 
 // WriteRankingPlaces with the progress window of the program (or one of its
-// own), the grid kept from repainting while the rows are walked.
+// own), the grid kept from repainting while the rows are walked; once the
+// places are committed, says how many cards got theirs.
 int WriteRankingPlaces(QWidget *grid);
 
 }  // namespace zv

@@ -22,6 +22,7 @@ class Error : public std::runtime_error {
   long sqlcode() const { return sqlcode_; }
   // Whether the server's status carried this code (isc_lock_conflict, ...).
   bool has(ISC_STATUS code) const;
+  const std::vector<ISC_STATUS> &codes() const { return codes_; }
   // A write refused because another transaction holds the same row or key
   // (lock conflict, update conflict, a duplicate key), as a no-wait
   // transaction is told at once.

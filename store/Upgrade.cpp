@@ -16,6 +16,7 @@
 namespace zv {
 
 const QString kEuroStep = QStringLiteral("EURO_INCOMES");
+const QString kPlacesRecording = QStringLiteral("PLACES_RECORDING");
 
 namespace {
 
@@ -34,6 +35,12 @@ const OwnTable kOwnTables[] = {
      "  DONE_BY varchar(50),"
      "  constraint PK_REGISTER_STEPS primary key (STEP))"},
     {"LOGIN_FAILURES", kLoginFailuresDdl},
+    {"REGISTER_LOCKS",
+     "create table REGISTER_LOCKS ("
+     "  NAME     varchar(40) not null,"
+     "  TAKEN_AT date,"
+     "  TAKEN_BY varchar(50),"
+     "  constraint PK_REGISTER_LOCKS primary key (NAME))"},
 };
 
 bool tableExists(fb::Database &db, fb::Transaction &tr, const QString &name) {
@@ -114,6 +121,14 @@ void MarkStepDone(fb::Database &db, fb::Transaction &tr, const QString &step, co
   tr.ensure();
   fb::execute(db, tr, QStringLiteral("insert into REGISTER_STEPS (STEP, DONE_AT, DONE_BY) values (?, 'now', ?)"),
               {step, by.left(50)});
+}
+
+void TakeRegisterLock(fb::Database &db, fb::Transaction &tr, const QString &name, const QString &by) {
+  tr.ensure();
+  fb::execute(db, tr,
+              QStringLiteral("update or insert into REGISTER_LOCKS (NAME, TAKEN_AT, TAKEN_BY) values (?, 'now', ?) "
+                             "matching (NAME)"),
+              {name, by.left(50)});
 }
 
 double LevaToEuro(double leva) {

@@ -37,6 +37,16 @@ bool StepDone(fb::Database &db, fb::Transaction &tr, const QString &step);
 // Records a step as done now by `by`, in tr (not committed).
 void MarkStepDone(fb::Database &db, fb::Transaction &tr, const QString &step, const QString &by);
 
+// REGISTER_LOCKS holds one row per kind of work that only one workstation
+// may do at a time. The work writes its row first, in the transaction that
+// then does the work: the row stays locked until that transaction ends, and
+// another workstation's write of the same row fails at once (transactions
+// never wait), which refuses the second before it has written anything.
+extern const QString kPlacesRecording;
+// Writes the row `name` (adding it when missing) in tr, not committed. A
+// conflict (isConflict()) when another transaction holds it.
+void TakeRegisterLock(fb::Database &db, fb::Transaction &tr, const QString &name, const QString &by);
+
 // An amount in leva as euro: divided by the rate and rounded half up (away
 // from zero) to the cent, computed on the amount's shortest decimal form so
 // that 1955.83 gives 1000.00 and 100 gives 51.13; the result is the double

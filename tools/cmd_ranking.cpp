@@ -2,7 +2,8 @@
 // in their stored order. The points are refreshed (progress on standard
 // error), then standard output gets the order clause, one tab-separated line
 // per ranked family and the count. --pdf writes the printed report to a file
-// and --write-places records the places on the cards.
+// and --write-places records the places on the cards, saying on standard
+// error how many it recorded once they are committed.
 #include "Commands.h"
 #include "DataModule.h"
 #include "IniFile.h"
@@ -57,7 +58,9 @@ int cmdRanking(const QStringList &args, QTextStream &out, QTextStream &err) {
       return 1;
     }
   }
-  if (writePlaces) zv::WriteRankingPlaces(progress);  // commits
+  // Standard output stays the listing alone: the count of the recorded
+  // places goes with the progress.
+  if (writePlaces) err << zv::PlacesRecordedText(zv::WriteRankingPlaces(progress)) << "\n";  // commits
   dm.disconnectCommitting();
   return 0;
 }

@@ -5,6 +5,7 @@
 #include "BrowseFixture.h"
 #include "CardDelete.h"
 #include "CardStatus.h"
+#include "WriteUnit.h"
 #include "InvalidEgn.h"
 #include "Progress.h"
 #include "SearchFilter.h"
@@ -129,6 +130,49 @@ TEST_F(Browse, AllListedCardsChangeOnceEach) {
   EXPECT_EQ(scalar(QStringLiteral("select STATUS from RGS_CARD where CARD_ID = %1").arg(c)).toInt(), 0);
   EXPECT_EQ(progress.positions, (std::vector<int>{33, 67}));
   EXPECT_FALSE(progress.shown);
+}
+
+// A card held at another workstation stops "За Всички - " with no card
+// changed; once it is free, every card changes once.
+TEST_F(Browse, AllListedCardsOrNone) {
+  QList<int> ids;
+  for (int reg : {1, 2, 3}) {
+    ids << addCard(reg, 0);
+    addPerson(ids.back(), QStringLiteral("Титуляр %1").arg(reg), egn(1980, 1, reg));
+  }
+  dm->Transaction.commit();
+  fb::Database other;
+  other.databaseName = reg.path;
+  other.connect();
+  fb::Transaction tr(other);
+  fb::execute(other, tr, QStringLiteral("update RGS_CARD set NOTES = 'отворен' where REG_NUM = 2"));
+  zv::RecordingProgress progress;
+  try {
+    zv::SetCardsStatus(ids, 3, progress);
+    FAIL() << "changed with a card held elsewhere";
+  } catch (const zv::UnitFailed &e) {
+    EXPECT_TRUE(e.text().startsWith(QStringLiteral("Състоянието не е сменено на нито един картон: картон с рег. номер 2 "
+                                                   "се променя на друго работно място. Опитайте отново.\n")))
+        << e.text().toStdString();
+  }
+  EXPECT_FALSE(progress.shown);
+  dm->Transaction.commit();  // what the next refresh does
+  const auto committedStatuses = [&] {
+    QStringList out;
+    for (int id : ids)
+      out << committedScalar(QStringLiteral("select STATUS || ':' || coalesce(NOTES, '') from RGS_CARD where CARD_ID = %1")
+                                 .arg(id))
+                 .toString();
+    return out;
+  };
+  EXPECT_EQ(committedStatuses(), (QStringList{"0:", "0:", "0:"}));
+  tr.commit();
+  EXPECT_EQ(zv::SetCardsStatus(ids, 3, progress), 3);
+  for (int id : ids) {
+    EXPECT_EQ(notesOf(id).count(QStringLiteral("{ Изпълнител")), 1);
+    EXPECT_EQ(committedScalar(QStringLiteral("select STATUS from RGS_CARD where CARD_ID = %1").arg(id)).toInt(), 3);
+  }
+  other.disconnect();
 }
 
 TEST_F(Browse, DeletionRemovesMembersAndCardInTheOpenTransaction) {

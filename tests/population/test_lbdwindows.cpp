@@ -318,6 +318,36 @@ TEST_F(LbdNamesTest, ListsTheDifferencesAndReplacesOneMemberAtATime) {
                          d + "|Стоян Стоянов", e + "|Петър Иванов Петров", e + "|П. Петров", f + "|Гергана"}));
 }
 
+TEST_F(LbdNamesTest, MemberHeldElsewhereKeepsItsNameAndTheCardIsNamed) {
+  const QString e = QStringLiteral("7505060054");
+  pop.write({named(e, QStringLiteral("Петър"), QStringLiteral("Иванов"), QStringLiteral("Петров"))});
+  member(QStringLiteral("Петър Петров"), e);
+  dm->Transaction.commit();
+  fb::Database other;
+  other.databaseName = reg.path;
+  other.connect();
+  fb::Transaction tr(other);
+  fb::execute(other, tr, QStringLiteral("update RGS_PERSON set PERSON_TYPE = 0 where EGN = ?"), {e});
+  zvtest::onModal<TLbdNamesForm>(
+      [](TLbdNamesForm *w) {
+        w->slNames->setCurrentCell(0, 0);
+        w->bSaveClick();
+        w->bExit->click();
+      },
+      QStringLiteral("LbdNamesForm"));
+  form->exec();
+  ASSERT_EQ(Dialogs::shown().size(), 1);
+  EXPECT_TRUE(Dialogs::shown().first().text.startsWith(QStringLiteral(
+      "Името не е променено: картон с рег. номер 1 се променя на друго работно място. Опитайте отново.\n")))
+      << Dialogs::shown().first().text.toStdString();
+  EXPECT_EQ(Dialogs::shown().first().icon, Dialogs::Icon::Error);
+  EXPECT_EQ(rows(), (QStringList{"1|" + e + "|Петър Петров|Петър Иванов Петров"}));
+  EXPECT_FALSE(dm->Transaction.active());  // nothing of it pending
+  tr.commit();
+  other.disconnect();
+  EXPECT_EQ(committedNames(), QStringList{e + QStringLiteral("|Петър Петров")});
+}
+
 TEST_F(LbdNamesTest, NoDifferenceLeavesOneEmptyRowAndSaveDisabled) {
   const QString a = QStringLiteral("7501020018");
   pop.write({named(a, QStringLiteral("Иван"), QStringLiteral("Петров"), QStringLiteral("Иванов"))});

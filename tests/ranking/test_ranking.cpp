@@ -11,8 +11,11 @@
 #include "Klas.h"
 #include "Modal.h"
 #include "Nomen.h"
+#include "Points.h"
 #include "Ranking.h"
 #include "RankingFixture.h"
+#include "Upgrade.h"
+#include "WriteUnit.h"
 
 namespace {
 
@@ -348,6 +351,128 @@ TEST_F(PlacesTest, EmptyRankingCommitsAndWritesNothing) {
   EXPECT_EQ(resumes, 1);
   // The pending change went in with the commit.
   EXPECT_EQ(committedPlace(1), std::make_pair(QString(), QStringLiteral("чакаща промяна")));
+}
+
+// Another workstation: its own connection to the register, with work it has
+// not committed yet.
+struct OtherStation {
+  fb::Database db;
+  fb::Transaction tr{db};
+  explicit OtherStation(const QString &path) {
+    db.databaseName = path;
+    db.connect();
+    tr.start();
+  }
+  ~OtherStation() {
+    if (tr.active()) tr.rollback();
+    db.disconnect();
+  }
+  void exec(const QString &sql) { fb::execute(db, tr, sql); }
+};
+
+TEST_F(PlacesTest, CardHeldElsewhereStopsTheRunAndNothingOfItStays) {
+  for (int reg : {10, 20, 30}) addCard(reg, 1, 1, yearsAgo(3));
+  addCard(50, 0, 1, yearsAgo(3));
+  dm->Transaction.commit();
+  rank();
+  // Pending before the run: the command that wrote it keeps it.
+  exec(QStringLiteral("update RGS_CARD set NOTES = 'преди класирането' where REG_NUM = 50"));
+  OtherStation other(reg.path);
+  other.exec(QStringLiteral("update RGS_CARD set NOTES = 'от другото място' where REG_NUM = 20"));
+
+  zv::RecordingProgress progress;
+  try {
+    zv::WriteRankingPlaces(progress);
+    FAIL() << "the places were recorded over a card held elsewhere";
+  } catch (const zv::UnitFailed &e) {
+    EXPECT_TRUE(e.text().startsWith(QStringLiteral("Местата не са записани: картон с рег. номер 20 се променя на друго "
+                                                   "работно място. Опитайте отново.\n")))
+        << e.text().toStdString();
+    EXPECT_EQ(e.regNum().toInt(), 20);
+    EXPECT_TRUE(e.isConflict());
+  }
+  EXPECT_FALSE(progress.shown);
+  // The same ranking again, in a new transaction with nothing of the run.
+  EXPECT_EQ(dm->MainQuery.recordCount(), 3);
+  dm->Transaction.commit();  // what the next refresh does
+  for (int reg : {10, 20, 30}) EXPECT_EQ(committedPlace(reg), std::make_pair(QString(), QString())) << reg;
+  EXPECT_EQ(committedPlace(50).second, QStringLiteral("преди класирането"));
+
+  // Once the other workstation has committed, every card gets one line.
+  other.tr.commit();
+  rank();
+  EXPECT_EQ(zv::WriteRankingPlaces(progress), 3);
+  const QString line2 = QStringLiteral("2-о място от %1 - Група 2 от %2, Подгрупа: Няма").arg(day, zv::dateText(yearsAgo(3)));
+  EXPECT_EQ(committedPlace(20), std::make_pair(line2, QStringLiteral("от другото място") + QChar(13) + line2));
+  for (int reg : {10, 30}) EXPECT_EQ(committedPlace(reg).second.count(QStringLiteral("място от")), 1) << reg;
+}
+
+TEST_F(PlacesTest, PointsRefreshStoppedByAHeldCardRefreshesNone) {
+  for (int reg : {10, 20, 30}) addCard(reg, 1, 1, yearsAgo(3));
+  dm->Transaction.commit();
+  OtherStation other(reg.path);
+  other.exec(QStringLiteral("update RGS_CARD set NOTES = 'от другото място' where REG_NUM = 20"));
+  zv::RecordingProgress progress;
+  try {
+    zv::RefreshAllPoints(progress);
+    FAIL() << "the points were refreshed over a card held elsewhere";
+  } catch (const zv::UnitFailed &e) {
+    EXPECT_TRUE(e.text().startsWith(QStringLiteral("Точките не са обновени: картон с рег. номер 20 се променя на друго "
+                                                   "работно място. Опитайте отново.\n")))
+        << e.text().toStdString();
+  }
+  dm->Transaction.commit();
+  other.tr.commit();
+  zv::Query q(dm->Database, dm->Transaction);
+  q.SQL = QStringList{QStringLiteral("select count(*) from RGS_CARD where POINTS is not null")};
+  q.open();
+  EXPECT_EQ(q.value(0, 0).toInt(), 0);
+  q.close();
+  EXPECT_EQ(zv::RefreshAllPoints(progress), 3);
+}
+
+// Starts a second recording, at another workstation, as soon as the first
+// has begun writing.
+class SecondRecorder : public zv::RecordingProgress {
+ public:
+  std::function<void()> atFirstStep;
+  void setPosition(int percent) override {
+    zv::RecordingProgress::setPosition(percent);
+    if (auto f = std::exchange(atFirstStep, {})) f();
+  }
+};
+
+TEST_F(PlacesTest, OneRecordingAtATime) {
+  for (int reg : {10, 20, 30}) addCard(reg, 1, 1, yearsAgo(3));
+  dm->Transaction.commit();
+  rank();
+  TDataModule1 second;
+  second.connectTo(reg.path, QStringLiteral("SYSDBA"), QString());
+  bool refused = false;
+  SecondRecorder progress;
+  progress.atFirstStep = [&] {
+    DataModule1 = &second;
+    second.setMainLines(zv::kRankingFilter, QStringLiteral("order by GRUPA, REG_NUM"));
+    zv::RecordingProgress own;
+    try {
+      zv::WriteRankingPlaces(own);
+    } catch (const zv::UnitFailed &e) {
+      refused = e.text() == zv::kPlacesBusyText;
+      EXPECT_EQ(e.text(), zv::kPlacesBusyText);
+    }
+    EXPECT_EQ(second.MainQuery.recordCount(), 3);  // its list as it was
+    DataModule1 = dm.get();
+  };
+  EXPECT_EQ(zv::WriteRankingPlaces(progress), 3);
+  EXPECT_TRUE(refused);
+  for (int reg : {10, 20, 30}) EXPECT_EQ(committedPlace(reg).second.count(QStringLiteral("място от")), 1) << reg;
+
+  // Committed, the first lets the next one in.
+  DataModule1 = &second;
+  EXPECT_EQ(zv::WriteRankingPlaces(progress), 3);
+  DataModule1 = dm.get();
+  second.disconnectCommitting();
+  for (int reg : {10, 20, 30}) EXPECT_EQ(committedPlace(reg).second.count(QStringLiteral("място от")), 2) << reg;
 }
 
 }  // namespace

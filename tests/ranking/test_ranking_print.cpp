@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <QStringEncoder>
 #include <QTabBar>
+#include <QTableView>
 
 #include "IniFile.h"
 #include "Modal.h"
@@ -16,6 +17,7 @@
 #include "Print.h"
 #include "RankingFixture.h"
 #include "RankingReport.h"
+#include "Upgrade.h"
 
 namespace {
 
@@ -248,10 +250,13 @@ TEST_F(PrintTest, PrintedThenYesRecordsThePlacesThePrintoutShows) {
   Dialogs::queueAnswer(true);
   listCommand([](TRankingPreview *p) { p->aPrint->trigger(); });
   EXPECT_TRUE(PrintForm().printed);
-  ASSERT_EQ(Dialogs::shown().size(), 1);
+  ASSERT_EQ(Dialogs::shown().size(), 2);
   EXPECT_EQ(Dialogs::shown().first().text, kQuestion);
   EXPECT_EQ(Dialogs::shown().first().caption, QStringLiteral("Запитване"));
   EXPECT_EQ(Dialogs::shown().first().icon, Dialogs::Icon::Question);
+  // Said once they are committed.
+  EXPECT_EQ(Dialogs::shown()[1].text, QStringLiteral("Местата са записани: 40"));
+  EXPECT_EQ(Dialogs::shown()[1].icon, Dialogs::Icon::Information);
   // Every printed line's place is the place written on its card.
   const QString text = pdfText(printedTo);
   EXPECT_TRUE(squeezed(text).startsWith(QStringLiteral("КЛАСИРАНЕ ЗА ЖИЛИЩНО НАСТАНЯВАНЕ НА ГР.ДОЛИНЕЦ ОТ 15.06.2026")));
@@ -272,6 +277,31 @@ TEST_F(PrintTest, PrintedThenYesRecordsThePlacesThePrintoutShows) {
   // The list is back on the same ranking.
   EXPECT_EQ(dm->MainQuery.recordCount(), 40);
   EXPECT_EQ(form->tabs()->tabText(form->tabs()->currentIndex()), QStringLiteral("Класиране"));
+}
+
+TEST_F(PrintTest, CardHeldElsewhereRecordsNothingAndTheListStays) {
+  dm->Transaction.commit();
+  fb::Database other;
+  other.databaseName = reg.path;
+  other.connect();
+  fb::Transaction tr(other);
+  fb::execute(other, tr, QStringLiteral("update RGS_CARD set NOTES = 'отворен другаде' where REG_NUM = 7"));
+  Dialogs::queueAnswer(true);
+  listCommand([](TRankingPreview *p) { p->aPrint->trigger(); });
+  ASSERT_EQ(Dialogs::shown().size(), 2);
+  EXPECT_EQ(Dialogs::shown()[0].text, kQuestion);
+  EXPECT_TRUE(Dialogs::shown()[1].text.startsWith(QStringLiteral(
+      "Местата не са записани: картон с рег. номер 7 се променя на друго работно място. Опитайте отново.\n")))
+      << Dialogs::shown()[1].text.toStdString();
+  EXPECT_EQ(Dialogs::shown()[1].icon, Dialogs::Icon::Error);
+  // The grid shows the ranking, not rows the list no longer has.
+  ASSERT_TRUE(dm->MainQuery.active());
+  EXPECT_EQ(form->grid()->model()->rowCount(), 40);
+  EXPECT_FALSE(form->grid()->model()->index(0, 1).data().toString().isEmpty());
+  form->Refresh();
+  EXPECT_FALSE(anyPlaceWritten());
+  tr.rollback();
+  other.disconnect();
 }
 
 TEST_F(PrintTest, PrintedThenNoOrSavedAsPdfThenNoChangesNothing) {
@@ -422,12 +452,35 @@ TEST_F(AdminRankingTest, PrintsTheRankingAndRecordsThePlaces) {
   EXPECT_TRUE(squeezed(pdfText(pdf)).startsWith(QStringLiteral("КЛАСИРАНЕ ЗА ЖИЛИЩНО НАСТАНЯВАНЕ НА ГР.ДОЛИНЕЦ ОТ ") + today));
   EXPECT_EQ(committedPlace(7).first, QString());  // not without --write-places
 
-  ASSERT_EQ(run({QStringLiteral("ranking"), QStringLiteral("--write-places"), QStringLiteral("--database"), db}, &out),
+  const QString listing = out;
+  ASSERT_EQ(run({QStringLiteral("ranking"), QStringLiteral("--write-places"), QStringLiteral("--database"), db}, &out,
+                &err),
             0);
+  EXPECT_EQ(out, listing);  // the count goes to standard error only
+  EXPECT_TRUE(err.endsWith(QStringLiteral("Местата са записани: 2\n"))) << err.toStdString();
   EXPECT_EQ(committedPlace(7).first,
             QStringLiteral("1-о място от %1 - Група 2 от 01.02.2020, Подгрупа: Няма").arg(today));
   EXPECT_EQ(committedPlace(8).first,
             QStringLiteral("2-о място от %1 - Група 9 от %2, Подгрупа: Няма").arg(today, reg8));
+
+  // While a recording is under way elsewhere, a second one is refused and
+  // writes nothing.
+  {
+    fb::Database other;
+    other.databaseName = db;
+    other.connect();
+    fb::Transaction tr(other);
+    zv::TakeRegisterLock(other, tr, zv::kPlacesRecording, QStringLiteral("Друг служител"));
+    EXPECT_EQ(run({QStringLiteral("ranking"), QStringLiteral("--write-places"), QStringLiteral("--database"), db}, &out,
+                  &err),
+              1);
+    EXPECT_TRUE(err.contains(zv::kPlacesBusyText)) << err.toStdString();
+    EXPECT_FALSE(err.contains(QStringLiteral("Местата са записани")));
+    tr.rollback();
+    other.disconnect();
+  }
+  EXPECT_EQ(committedPlace(7).second.count(QStringLiteral("място от")), 1);
+  EXPECT_EQ(committedPlace(8).second.count(QStringLiteral("място от")), 1);
 }
 
 TEST_F(AdminRankingTest, BadArgumentsAndFailures) {

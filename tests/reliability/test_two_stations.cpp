@@ -35,6 +35,7 @@
 #include "Points.h"
 #include "Progress.h"
 #include "Ranking.h"
+#include "WriteUnit.h"
 
 namespace {
 
@@ -463,6 +464,74 @@ TEST_F(TwoStations, ServerLostUnderTheRanking) {
   const QStringList places = committed(QStringLiteral("select CLASSINFO from RGS_CARD order by CARD_ID"));
   ASSERT_EQ(places.size(), 2);
   for (const QString &p : places) EXPECT_TRUE(p.contains(QStringLiteral("място"))) << p.toStdString();
+}
+
+TEST_F(TwoStations, RankedCardHeldElsewhereRecordsNoPlaceUntilFree) {
+  for (int reg : {21, 22, 23}) storedCard(reg);
+  const auto rank = [](Station &s) {
+    use(s);
+    s.dm.setMainLines(zv::kRankingFilter, zv::RankingOrderOf(zv::LoadCriteria(s.dm).entries));
+  };
+  rank(b);
+  ASSERT_EQ(b.dm.MainQuery.recordCount(), 3);
+  // a changes card 22 and has not committed.
+  a.dm.Transaction.ensure();
+  fb::execute(a.dm.Database, a.dm.Transaction, QStringLiteral("update RGS_CARD set NOTES = 'на a' where REG_NUM = 22"));
+  const QStringList before = everything();
+  use(b);
+  zv::RecordingProgress progress;
+  QElapsedTimer t;
+  t.start();
+  try {
+    zv::WriteRankingPlaces(progress);
+    FAIL() << "the places were recorded over a card held elsewhere";
+  } catch (const zv::UnitFailed &e) {
+    EXPECT_TRUE(e.text().startsWith(QStringLiteral("Местата не са записани: картон с рег. номер 22 се променя на друго "
+                                                   "работно място. Опитайте отново.\n")))
+        << e.text().toStdString();
+  }
+  EXPECT_LT(t.elapsed(), 5000) << "the recording waited for the other workstation";
+  EXPECT_EQ(b.dm.MainQuery.recordCount(), 3);
+  b.dm.Transaction.commit();  // the next refresh
+  EXPECT_EQ(everything(), before);
+
+  a.dm.Transaction.commit();
+  rank(b);
+  EXPECT_EQ(zv::WriteRankingPlaces(progress), 3);
+  for (const QString &notes : committed(QStringLiteral("select NOTES from RGS_CARD order by CARD_ID")))
+    EXPECT_EQ(notes.count(QStringLiteral("място от")), 1) << notes.toStdString();
+}
+
+TEST_F(TwoStations, TwoRecordingsOfPlacesAtOnce) {
+  for (int reg : {31, 32}) storedCard(reg);
+  for (Station *s : {&a, &b}) {
+    use(*s);
+    s->dm.setMainLines(zv::kRankingFilter, zv::RankingOrderOf(zv::LoadCriteria(s->dm).entries));
+  }
+  // a starts as soon as b has begun writing.
+  struct Hook : zv::RecordingProgress {
+    std::function<void()> once;
+    void setPosition(int percent) override {
+      zv::RecordingProgress::setPosition(percent);
+      if (auto f = std::exchange(once, {})) f();
+    }
+  } progress;
+  QString refusal;
+  progress.once = [&] {
+    use(a);
+    zv::RecordingProgress own;
+    try {
+      zv::WriteRankingPlaces(own);
+    } catch (const zv::UnitFailed &e) {
+      refusal = e.text();
+    }
+    use(b);
+  };
+  use(b);
+  EXPECT_EQ(zv::WriteRankingPlaces(progress), 2);
+  EXPECT_EQ(refusal, zv::kPlacesBusyText);
+  for (const QString &notes : committed(QStringLiteral("select NOTES from RGS_CARD order by CARD_ID")))
+    EXPECT_EQ(notes.count(QStringLiteral("място от")), 1) << notes.toStdString();
 }
 
 // Rejects every printer dialog that comes up while it lives, and counts them.
