@@ -142,6 +142,19 @@ int putUser(fb::Database &db, fb::Transaction &tr, const QString &login, const Q
   int id = -1;
   if (find.fetch()) id = find.value(0).toInt();
   find.closeCursor();
+  // The program finds the user by name after login, and the history keeps
+  // the user's id: two logins under one name would share one history.
+  {
+    fb::Statement same(db, tr);
+    same.prepare(QStringLiteral("select LOGIN from USERS where NAME = ? and LOGIN <> ?"));
+    same.execute({name, login});
+    const QString other = same.fetch() ? same.value(0).toString().trimmed() : QString();
+    same.closeCursor();
+    if (!other.isEmpty())
+      throw fb::Error(QStringLiteral("the name '%1' belongs to the login '%2' already: give each user a name of "
+                                     "their own")
+                          .arg(name, other));
+  }
   if (id < 0) {
     if (password.isEmpty()) throw fb::Error(QStringLiteral("A new user needs a password"));
     fb::execute(db, tr, QStringLiteral("insert into USERS (NAME, LOGIN, PWHASH, ROLE) values (?, ?, ?, ?)"),

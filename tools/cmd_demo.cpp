@@ -428,9 +428,13 @@ int cmdDemo(const QStringList &args, QTextStream &out, QTextStream &err) {
   bool cardsOk = false, seedOk = true;
   const int cards = o.get(QStringLiteral("cards")).toInt(&cardsOk);
   const unsigned seed = o.get(QStringLiteral("seed"), QStringLiteral("1")).toUInt(&seedOk);
-  if (!o.error.isEmpty() || !o.has(QStringLiteral("database")) || !cardsOk || cards < 0 || !seedOk ||
-      !o.positional.isEmpty()) {
+  // A register of a million families is far beyond any municipality's; a
+  // larger count is a typing error that would run for hours.
+  constexpr int kMostCards = 1000000;
+  if (!o.error.isEmpty() || !o.has(QStringLiteral("database")) || !cardsOk || cards < 0 || cards > kMostCards ||
+      !seedOk || !o.positional.isEmpty()) {
     if (!o.error.isEmpty()) err << o.error << "\n";
+    if (cardsOk && cards > kMostCards) err << "--cards takes at most " << kMostCards << "\n";
     err << "usage: zv-admin demo --database PATH --cards N [--seed S]\n";
     return 2;
   }

@@ -101,6 +101,20 @@ TEST(AdminUsers, UnknownRoleIsRefusedAndNothingWritten) {
   EXPECT_EQ(user(QStringLiteral("admin"), QStringLiteral("ADMIN")).code, 2);
   EXPECT_TRUE(zv::verifyPassword(storedHash(db, QStringLiteral("admin")), QStringLiteral("Тайна-Парола 1")));
   EXPECT_EQ(user(QStringLiteral("ivan"), QStringLiteral("USER6")).code, 0);
+
+  // A name is one user's: another login under it is refused, the same login
+  // keeps it.
+  const AdminRun twice = user(QStringLiteral("ivan2"), QStringLiteral("USER2"));
+  EXPECT_EQ(twice.code, 1);
+  EXPECT_TRUE(twice.err.contains(QStringLiteral("the name 'Иван' belongs to the login 'ivan'"))) << twice.err.toStdString();
+  EXPECT_EQ(storedHash(db, QStringLiteral("ivan2")), QString());
+  EXPECT_EQ(user(QStringLiteral("ivan"), QStringLiteral("USER3")).code, 0);
+
+  // A demo of more cards than any register holds is refused before it starts.
+  const AdminRun huge = admin({QStringLiteral("demo"), QStringLiteral("--database"), db, QStringLiteral("--cards"),
+                               QStringLiteral("2147483647")});
+  EXPECT_EQ(huge.code, 2);
+  EXPECT_TRUE(huge.err.contains(QStringLiteral("--cards takes at most 1000000"))) << huge.err.toStdString();
 }
 
 TEST(AdminPasswords, LoginConfigurationReadableByOthersIsReported) {
