@@ -109,6 +109,13 @@ TPersonInfo::TPersonInfo() {
   u->lpVtbl->Release(u);
 }
 
+QString TPersonInfo::LoadProblem() const {
+  if (!library_) return QStringLiteral("%1 cannot be loaded").arg(zv::PersonInfoLibraryName());
+  using ProblemFn = const char *(*)();
+  const auto problem = reinterpret_cast<ProblemFn>(dlsym(library_, "PersonInfoLoadProblem"));
+  return problem ? QString::fromUtf8(problem()) : QString();
+}
+
 TPersonInfo::TPersonInfo(IPersonInfo *service) : service_(service) {
   if (service_) service_->lpVtbl->AddRef(service_);
 }

@@ -62,6 +62,10 @@ class TPersonInfo {
   TPersonInfo &operator=(const TPersonInfo &) = delete;
 
   bool HasService() const { return service_ != nullptr; }
+  // Why the service could not read its data file (a file refused as a
+  // whole names its first bad line); empty when it could, or when the
+  // library does not say.
+  QString LoadProblem() const;
 
   // Finds the person and reads every key into Values; false (Values as they
   // were) when the register has no such person. Throws PersonInfoUnavailable

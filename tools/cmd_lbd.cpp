@@ -26,6 +26,7 @@ int cmdLbd(const QStringList &args, QTextStream &out, QTextStream &err) {
     }
   } catch (const zv::PersonInfoUnavailable &) {
     out << zv::NoLbdConnectionText() << "\n";
+    if (const QString why = info.LoadProblem(); !why.isEmpty()) err << "zv-admin lbd: " << why << "\n";
     return 1;
   }
   const zv::LbdBoxes b = zv::ComposeLbdBoxes(info.Values, egn);
@@ -56,6 +57,7 @@ int cmdLbdNames(const QStringList &args, QTextStream &out, QTextStream &err) {
   } catch (const zv::PersonInfoUnavailable &) {
     tr.rollback();
     out << zv::NoLbdConnectionText() << "\n";
+    if (const QString why = TPersonInfo().LoadProblem(); !why.isEmpty()) err << "zv-admin lbd-names: " << why << "\n";
     return 1;
   }
   tr.commit();

@@ -7,6 +7,10 @@
 // The file is read once per process and kept; a service object created later
 // reads it again only when the file has changed (another inode, size or
 // modification time). Service objects share the loaded file.
+//
+// A file whose data lines do not have the header's number of fields (a tab
+// too many or too few shifts every later column) is refused as a whole: it
+// would answer with the wrong values. PersonInfoLoadProblem tells why.
 #include <sys/stat.h>
 
 #include <atomic>
@@ -172,8 +176,12 @@ bool identify(const std::string &path, FileId &id) {
   return true;
 }
 
-// Null when the file cannot be read or has no EGN column.
-std::shared_ptr<const Register> load(const std::string &path, const FileId &id) {
+std::mutex gMutex;
+std::string gProblem;  // why the last file could not be used; empty when it could
+
+// Null when the file cannot be read, has no EGN column or a line of another
+// number of fields than the header (*problem then says which).
+std::shared_ptr<const Register> load(const std::string &path, const FileId &id, std::string *problem) {
   auto reg = std::make_shared<Register>();
   reg->path = path;
   reg->id = id;
@@ -206,12 +214,24 @@ std::shared_ptr<const Register> load(const std::string &path, const FileId &id) 
   splitLine(line, fields);
   for (size_t i = 0; i < fields.size(); ++i) reg->columns.emplace(std::string(trimmed(fields[i])), i);
   const auto egnColumn = reg->columns.find("EGN");
-  if (egnColumn == reg->columns.end()) return nullptr;
+  if (egnColumn == reg->columns.end()) {
+    *problem = path + ": the first line names no EGN column";
+    return nullptr;
+  }
   const size_t egnAt = egnColumn->second;
+  const size_t width = fields.size();
 
+  size_t lineNo = 1;
   while (nextLine(line)) {
+    ++lineNo;
     const size_t begin = static_cast<size_t>(line.data() - all.data());
+    if (line.empty() || line == "\r") continue;
     splitLine(line, fields);
+    if (fields.size() != width) {
+      *problem = path + ": line " + std::to_string(lineNo) + " has " + std::to_string(fields.size()) +
+                 " fields, the first line names " + std::to_string(width);
+      return nullptr;
+    }
     if (egnAt >= fields.size()) continue;
     const std::string_view egn = trimmed(fields[egnAt]);
     if (egn.empty()) continue;
@@ -221,18 +241,22 @@ std::shared_ptr<const Register> load(const std::string &path, const FileId &id) 
   return reg;
 }
 
-std::mutex gMutex;
 std::shared_ptr<const Register> gLoaded;
 
 // The data file as it stands now: the kept copy while the file is unchanged.
 std::shared_ptr<const Register> currentRegister() {
   const std::string path = dataPath();
   FileId id;
-  if (!identify(path, id)) return nullptr;
   std::lock_guard<std::mutex> lock(gMutex);
+  if (!identify(path, id)) {
+    gProblem = path.empty() ? "no data file" : path + ": no such file";
+    return nullptr;
+  }
   if (gLoaded && gLoaded->path == path && gLoaded->id == id) return gLoaded;
-  std::shared_ptr<const Register> fresh = load(path, id);
+  std::string problem;
+  std::shared_ptr<const Register> fresh = load(path, id, &problem);
   if (fresh) gLoaded = fresh;
+  gProblem = fresh ? std::string() : problem.empty() ? path + ": cannot be read" : problem;
   return fresh;
 }
 
@@ -318,4 +342,14 @@ PERSONINFO_EXPORT PIResult PersonInfoCreateInstance(const PIGuid *clsid, void *o
   s->reg = std::move(reg);
   *object = static_cast<IPersonInfo *>(s);
   return PI_S_OK;
+}
+
+// Why the service could not be created from its data file the last time it
+// was asked, in UTF-8; empty when it could. The text stays valid until the
+// next creation.
+PERSONINFO_EXPORT const char *PersonInfoLoadProblem() {
+  static thread_local std::string copy;
+  std::lock_guard<std::mutex> lock(gMutex);
+  copy = gProblem;
+  return copy.c_str();
 }

@@ -14,7 +14,7 @@ namespace {
 
 struct AdminRun {
   int status = -1;
-  QString out;
+  QString out, err;
 };
 
 AdminRun admin(const QStringList &args, const QString &population) {
@@ -24,7 +24,7 @@ AdminRun admin(const QStringList &args, const QString &population) {
   p.setProcessEnvironment(env);
   p.start(QStringLiteral(ZV_ADMIN), args);
   EXPECT_TRUE(p.waitForFinished(120000));
-  return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput())};
+  return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
 }
 
 TEST(AdminLbd, PrintsTheCheckWindowsBoxes) {
@@ -59,6 +59,22 @@ TEST(AdminLbd, PrintsTheCheckWindowsBoxes) {
   EXPECT_EQ(r.out, QStringLiteral("НЯМА ВРЪЗКА С ЛБД!\n"));
 
   EXPECT_EQ(admin({QStringLiteral("lbd")}, pop.path).status, 2);
+
+  // A data line with a field too many or too few would shift every later
+  // column: the whole file is refused, and the first bad line named.
+  for (const QByteArray &bad : {QByteArray("EGN\tFirstName\tLastName\n7501020018\tМария\tИванова\n"
+                                           "7501020019\tИван\n7501020020\tПетър\tПетров\n"),
+                                QByteArray("EGN\tFirstName\r\n7501020018\tМария\r\n\r\n7501020019\tИван\tИванов\r\n")}) {
+    pop.writeRaw(bad);
+    r = admin({QStringLiteral("lbd"), QStringLiteral("7501020018")}, pop.path);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, QStringLiteral("НЯМА ВРЪЗКА С ЛБД!\n"));
+    EXPECT_TRUE(r.err.contains(QRegularExpression(QStringLiteral(": line [34] has [23] fields, the first line names [23]\n$"))))
+        << r.err.toStdString();
+  }
+  // Blank lines and a header-wide line read as before.
+  pop.writeRaw("EGN\tFirstName\n\n7501020018\tМария\n");
+  EXPECT_EQ(admin({QStringLiteral("lbd"), QStringLiteral("7501020018")}, pop.path).status, 0);
 }
 
 TEST(AdminLbd, NamesThatDifferInTableOrder) {
