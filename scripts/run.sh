@@ -12,13 +12,13 @@ DATA="${XDG_DATA_HOME:-$HOME/.local/share}/QuorinZV"
 DB="$DATA/register.fdb"
 CONF="${QRNLOGIN_CONFIG:-${XDG_CONFIG_HOME:-$HOME/.config}/QuorinZV/qrnlogin.ini}"
 if [ ! -f "$DB" ]; then
-  mkdir -p "$DATA"
+  mkdir -p -m 700 "$DATA"
   echo "Създаване на нова картотека в $DB"
   build/bin/zv-admin create --database "$DB" </dev/null
   echo "Запишете паролата: показва се само сега."
 fi
 if [ ! -f "$CONF" ]; then
-  mkdir -p "$(dirname "$CONF")"
+  mkdir -p -m 700 "$(dirname "$CONF")"
   # The file holds the database credentials: this user's only.
   (umask 077 && printf '[Database]\nPath=%s\nUser=SYSDBA\nPassword=\n' "$DB" > "$CONF")
 fi

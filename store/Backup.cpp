@@ -1,5 +1,6 @@
 #include "Backup.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 
@@ -53,6 +54,8 @@ bool registerExists(const QString &database, const QString &user, const QString 
 void backupRegister(const QString &database, const QString &file, const QString &user, const QString &password) {
   runGbak({QStringLiteral("-b"), QStringLiteral("-user"), user, located(database), QFileInfo(file).absoluteFilePath()},
           user, password);
+  // A backup holds everything the register does: its owner's only.
+  QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 void restoreRegister(const QString &file, const QString &database, bool replace, const QString &user,

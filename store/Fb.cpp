@@ -381,6 +381,8 @@ void Database::create(const QString &name, const QString &user, const QString &p
   check(st);
   isc_detach_database(st, &db);
   check(st);
+  // The register holds personal numbers and incomes: its owner's only.
+  if (!isRemote(name)) QFile::setPermissions(name, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 // ------------------------------------------------------------- Transaction

@@ -412,6 +412,8 @@ int writeDemoPopulation(fb::Database &db, fb::Transaction &tr, const QString &pa
   tr.commit();
   ts.flush();
   if (!file.commit()) throw std::runtime_error(QStringLiteral("cannot write %1").arg(path).toStdString());
+  // Names, addresses and identity documents: the owner's only.
+  QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
   // Differences as the comparison finds them, members sharing a number included.
   int changed = 0;
   for (const auto &[egn, stored] : members) {

@@ -2,6 +2,7 @@
 // administrator runs them.
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 
@@ -136,6 +137,9 @@ TEST(AdminLbd, DemoWritesAPopulationFileForItsPeople) {
   EXPECT_GT(differing, 0);
   EXPECT_LT(differing, persons / 10);
 
+  // names and identity documents: the owner's only
+  EXPECT_EQ(QFileInfo(pop.path).permissions() & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner);
   QFile f(pop.path);
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
   const QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);

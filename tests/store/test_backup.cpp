@@ -3,6 +3,7 @@
 // when asked.
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QUuid>
@@ -73,6 +74,12 @@ void roundTrip(const QString &source, const QString &target) {
   const QString file = dir.filePath(QStringLiteral("register.fbk"));
   const AdminRun b = admin({QStringLiteral("backup"), QStringLiteral("--database"), source, QStringLiteral("--out"), file});
   ASSERT_EQ(b.code, 0) << b.err.toStdString();
+  // personal data: the owner's only
+  constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+  EXPECT_EQ(QFileInfo(file).permissions() & ~(QFileDevice::ReadUser | QFileDevice::WriteUser), kOwnerOnly);
+  if (!fb::Database::isRemote(source)) {
+    EXPECT_EQ(QFileInfo(source).permissions() & ~(QFileDevice::ReadUser | QFileDevice::WriteUser), kOwnerOnly);
+  }
   const AdminRun r =
       admin({QStringLiteral("restore"), QStringLiteral("--from"), file, QStringLiteral("--database"), target});
   ASSERT_EQ(r.code, 0) << r.err.toStdString();
