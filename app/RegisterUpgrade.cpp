@@ -24,11 +24,7 @@ void UpgradeRegisterAtStart() {
     q.closeCursor();
     if (known) zv::ConvertIncomesToEuro();
   } catch (const fb::Error &e) {
-    try {
-      tr.rollback();
-    } catch (const fb::Error &) {
-      // what went wrong is told below
-    }
+    tr.rollbackQuietly();  // what went wrong is told below
     Dialogs::message(QStringLiteral("Доходите в картотеката не бяха превалутирани от лева в евро. Това ще стане "
                                     "при следващото отваряне на картотеката.\n\n") +
                          e.text(),

@@ -179,10 +179,7 @@ bool TViewKart::SaveCard() {
       nom.close();
       nom.open();
     } catch (const fb::Error &e) {
-      try {
-        tr.rollback();
-      } catch (const fb::Error &) {
-      }
+      tr.rollbackQuietly();
       dm.Cards.close();
       dm.Person.close();
       zv::ShowServerError(e.text());
@@ -276,10 +273,7 @@ bool TViewKart::SaveCard() {
       CardStamp = ReadCardStamp();
     }
   } catch (const std::exception &e) {
-    try {
-      tr.rollback();
-    } catch (const fb::Error &) {
-    }
+    tr.rollbackQuietly();
     dm.Cards.close();
     dm.Person.close();
     // Nom holds the counters as this save wrote them; read them again.

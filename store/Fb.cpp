@@ -394,6 +394,14 @@ Transaction::~Transaction() {
   }
 }
 
+void Transaction::rollbackQuietly() {
+  try {
+    rollback();
+  } catch (const Error &) {
+    // the error that led here is the one the caller reports
+  }
+}
+
 void Transaction::start() {
   if (handle_) return;
   recoverLostConnection();

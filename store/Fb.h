@@ -108,6 +108,9 @@ class Transaction {
   void commit();
   void commitRetaining();
   void rollback();
+  // Rolls back after an error that is the one to report: a failure of the
+  // rollback itself is passed over.
+  void rollbackQuietly();
   bool active() const { return handle_ != 0; }
   // Starts the transaction when it is not active; after a lost connection,
   // attaches anew first.

@@ -53,14 +53,6 @@ bool tableExists(fb::Database &db, fb::Transaction &tr, const QString &name) {
   return found;
 }
 
-void rollbackQuietly(fb::Transaction &tr) {
-  try {
-    tr.rollback();
-  } catch (const fb::Error &) {
-    // The error that led here is the one to report.
-  }
-}
-
 // Adds one table unless present; true when this call added it.
 bool addTable(fb::Database &db, fb::Transaction &tr, const OwnTable &t) {
   const QString name = QString::fromLatin1(t.name);
@@ -74,7 +66,7 @@ bool addTable(fb::Database &db, fb::Transaction &tr, const OwnTable &t) {
   } catch (const fb::ConnectionLost &) {
     throw;
   } catch (const fb::Error &) {
-    rollbackQuietly(tr);
+    tr.rollbackQuietly();
     // Another workstation adding the same table at this moment: its table
     // serves us once it is committed, which takes a moment at most.
     for (int tries = 0; tries < 30; ++tries) {
@@ -101,7 +93,7 @@ UpgradeReport UpgradeRegister(fb::Database &db, fb::Transaction &tr) {
     for (const OwnTable &t : kOwnTables)
       if (addTable(db, tr, t)) report.createdTables << QString::fromLatin1(t.name);
   } catch (const fb::Error &) {
-    rollbackQuietly(tr);
+    tr.rollbackQuietly();
     throw;
   }
   return report;
@@ -187,7 +179,7 @@ int ConvertIncomesToEuro(const std::function<void()> &beforeCommit) {
   try {
     MarkStepDone(db, tr, kEuroStep, s.CurrentUserName);
   } catch (const fb::Error &e) {
-    rollbackQuietly(tr);
+    tr.rollbackQuietly();
     if (e.isConflict() && !dynamic_cast<const fb::ConnectionLost *>(&e)) return 0;  // being done elsewhere
     throw;
   }
@@ -216,7 +208,7 @@ int ConvertIncomesToEuro(const std::function<void()> &beforeCommit) {
     if (beforeCommit) beforeCommit();
     tr.commit();
   } catch (...) {
-    rollbackQuietly(tr);
+    tr.rollbackQuietly();
     throw;
   }
   return converted;

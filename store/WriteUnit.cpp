@@ -18,16 +18,6 @@ QString UnitFailureText(const QString &notDone, const QVariant &regNum, const fb
   return text + QLatin1Char('\n') + cause.text();
 }
 
-namespace {
-void rollbackQuietly(fb::Transaction &tr) {
-  try {
-    tr.rollback();
-  } catch (const fb::Error &) {
-    // The error that stopped the unit is the one to report.
-  }
-}
-}  // namespace
-
 void RunAsOneUnit(fb::Transaction &tr, const QString &notDone, const std::function<void(UnitCard &)> &write) {
   // What was pending before belongs to the command that wrote it, not to
   // this unit: committed first, it stays whatever happens here.
@@ -41,16 +31,16 @@ void RunAsOneUnit(fb::Transaction &tr, const QString &notDone, const std::functi
     card.none();
     tr.commit();
   } catch (const fb::ConnectionLost &) {
-    rollbackQuietly(tr);
+    tr.rollbackQuietly();
     throw;
   } catch (const UnitFailed &) {
-    rollbackQuietly(tr);
+    tr.rollbackQuietly();
     throw;
   } catch (const fb::Error &e) {
-    rollbackQuietly(tr);
+    tr.rollbackQuietly();
     throw UnitFailed(UnitFailureText(notDone, card.regNum(), e), e, card.regNum());
   } catch (...) {
-    rollbackQuietly(tr);
+    tr.rollbackQuietly();
     throw;
   }
 }
